@@ -1,0 +1,36 @@
+# Front door over CMake. Each target first installs what it needs from
+# Debian's packages (scripts/install-deps.sh), so a fresh machine needs nothing else.
+#   make        build setup.exe and the tests
+#   make dist   lay out build/dist: setup.exe beside the sample product files
+#   make run    run the setup from build/dist under Wine
+#   make test   build and run the whole test suite on Wine
+BUILD ?= build
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure dist run test clean format
+
+all: configure
+	cmake --build $(BUILD)
+
+deps:
+	@sh scripts/install-deps.sh
+
+configure: deps
+	@if [ ! -f $(BUILD)/build.ninja ]; then \
+	    cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake $(CMAKE_FLAGS); \
+	fi
+
+dist: all
+	cmake --build $(BUILD) --target dist drive
+
+run: dist
+	sh scripts/run-setup.sh $(BUILD)
+
+test: all
+	cd $(BUILD) && ctest --output-on-failure
+
+format:
+	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,33 @@
+#!/bin/sh
+# Installs everything the build, the tests and the run command need, from Debian's
+# packages: the mingw-w64 cross toolchain, 32-bit Wine, a virtual X display and
+# CMake/Ninja. Does nothing when all of it is already present.
+set -eu
+
+need=""
+have() { command -v "$1" >/dev/null 2>&1; }
+have i686-w64-mingw32-g++-posix || need="$need g++-mingw-w64-i686 binutils-mingw-w64-i686"
+have i686-w64-mingw32-windres || need="$need binutils-mingw-w64-i686"
+have wine || need="$need wine wine32:i386"
+[ -e /usr/lib/wine/wine ] || [ -e /usr/lib/i386-linux-gnu/wine ] || need="$need wine32:i386"
+have Xvfb || need="$need xvfb xauth"
+have xwd || need="$need x11-apps"
+have xdpyinfo || need="$need x11-utils"
+[ -x /usr/bin/convert ] || need="$need imagemagick"
+have cmake || need="$need cmake"
+have ninja || need="$need ninja-build"
+[ -d /usr/src/googletest ] || need="$need googletest"
+have make || need="$need make"
+
+if [ -z "$need" ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+echo "install-deps: installing:$need"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "install-deps: enabling the i386 architecture for 32-bit Wine"
+    $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $need
