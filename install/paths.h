@@ -1,0 +1,23 @@
+/*
+ * Path helpers shared by the whole setup: joining a directory and a file name,
+ * finding the directory the setup runs from, and cutting the last component off
+ * a path. All work in place on PathSize buffers and never allocate.
+ */
+#ifndef INSTALL_PATHS_H
+#define INSTALL_PATHS_H
+
+/*
+ * Appends name to the path in base (a PathSize buffer), with one backslash
+ * between them unless base is empty or already ends in a separator. Returns 1,
+ * or 0 with base unchanged when the result would not fit.
+ */
+int JoinPath(char *base, const char *name);
+
+/* Fills SourceDir with the directory of the running program, without a trailing separator. */
+void GetSourceDirectory(void);
+
+/* Cuts path at its last backslash (index 0 is never examined). Returns 1, or 0 with path unchanged.
+ */
+int StripLastComponent(char *path);
+
+#endif

@@ -1,0 +1,37 @@
+/*
+ * The fixed facts of the one product this setup installs: its names, where it
+ * goes by default, the registry keys it is recorded under, the space it needs
+ * and the ordered list of its files. Nothing here is read at run time.
+ */
+#ifndef SETUP_MANIFEST_H
+#define SETUP_MANIFEST_H
+
+extern const char SetupTitle[];
+extern const char ProductName[];
+extern const char DefaultInstallDir[];
+extern const char AppKeyPath[];
+extern const char UninstallKeyPath[];
+extern const char ProductVersion[];
+
+/* Decimal bytes, not 4 MiB. */
+const long RequiredBytes = 4000000L;
+
+/* The copy progress divides by this count; the table holds exactly this many names. */
+enum
+{
+    ProductFileCount = 8
+};
+
+/* Rows of the file table that the Start menu items point at. */
+enum
+{
+    MainProgramFile = 0,
+    ReadmeFile = 4,
+    ConfigurationFile = 5,
+    UninstallerFile = 6
+};
+
+/* Bare file names, the same at the source and the destination, in copy order. */
+extern const char *const ProductFiles[ProductFileCount];
+
+#endif

@@ -1,0 +1,23 @@
+/*
+ * The setup's process-lifetime state, declared in one place. Every path the
+ * setup keeps is a fixed-size ANSI buffer of PathSize bytes, terminator included.
+ */
+#ifndef SETUP_STATE_H
+#define SETUP_STATE_H
+
+#include <windows.h>
+
+enum
+{
+    PathSize = MAX_PATH
+};
+
+extern HINSTANCE Instance;         /* recorded by the entry, read by GetSourceDirectory */
+extern char SourceDir[PathSize];   /* directory of the running setup, no trailing separator */
+extern char InstallDir[PathSize];  /* install directory as the user entered it */
+extern char ScratchPath[PathSize]; /* working copy while parents of InstallDir are created */
+extern int Busy;                   /* nonzero while an install run is in progress */
+extern int Stage;                  /* 0 on the input page, 1 on the completion page */
+extern short FilesCopied;          /* table entries handled so far by the copy */
+
+#endif
