@@ -1,0 +1,32 @@
+/*
+ * The setup dialog's control identifiers, shared by the dialog template and the
+ * code, and ShowStatus, the one writer of the status line. Only the #defines are
+ * visible to the resource compiler.
+ */
+#ifndef SETUP_DIALOG_H
+#define SETUP_DIALOG_H
+
+#define CTL_DIRECTORY 1000
+#define CTL_STARTMENU 1001
+#define CTL_PROMPT    1002
+#define CTL_STATUS    1003
+#define CTL_DONE      1004
+#define CTL_BROWSE    1005
+#define CTL_EXIT      1006
+#define CTL_CONTINUE  1007
+#define CTL_CANCEL    1008
+
+#ifndef RC_INVOKED
+#include <windows.h>
+
+/* Size of the status line's text buffer, terminator included. */
+enum
+{
+    StatusSize = 128
+};
+
+/* Formats a status text (%d, %ld, %s, %%), cut to fit StatusSize, into CTL_STATUS. */
+void ShowStatus(HWND dialog, const char *format, ...);
+#endif
+
+#endif
