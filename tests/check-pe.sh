@@ -1,0 +1,38 @@
+#!/bin/sh
+# Checks the built setup.exe as Windows 95 will see it: a stripped PE32 GUI
+# program for subsystem 4.0 whose every import is on the allowlist (functions
+# that Windows 95 already had, from its own system DLLs only).
+# Usage: check-pe.sh OBJDUMP SETUP.EXE ALLOWLIST
+set -u
+objdump=$1 exe=$2 allow=$3
+fail=0
+bad() { echo "FAIL: $*"; fail=1; }
+
+headers=$("$objdump" -p "$exe") || { echo "FAIL: cannot read $exe"; exit 1; }
+field() { echo "$headers" | awk -v k="$1" '$1 == k { print $2; exit }'; }
+
+[ "$(field Magic)" = "010b" ] || bad "not PE32 (Magic $(field Magic))"
+[ "$(field Subsystem)" = "00000002" ] || bad "not the Windows GUI subsystem ($(field Subsystem))"
+[ "$(field MajorSubsystemVersion)" = "4" ] && [ "$(field MinorSubsystemVersion)" = "0" ] ||
+    bad "subsystem version $(field MajorSubsystemVersion).$(field MinorSubsystemVersion), want 4.0"
+"$objdump" -f "$exe" | grep -q HAS_SYMS && bad "not stripped"
+
+# "DLL function" for every import, DLL names upper-cased.
+imports=$(echo "$headers" | awk '
+    /^The Import Tables/ { inside = 1; next }
+    /^The Export Tables|^PE File Base Relocations|^The Function Table|^The .rsrc/ { inside = 0 }
+    inside && /DLL Name:/ { dll = toupper($3); next }
+    inside && dll != "" && NF == 3 && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ { print dll, $3 }')
+[ -n "$imports" ] || bad "no imports found"
+
+allowed=$(grep -v -e '^#' -e '^[[:space:]]*$' "$allow" | awk '{ print toupper($1), $2 }')
+echo "$imports" | while read -r dll fn; do
+    echo "$allowed" | grep -qx "$dll $fn" || { echo "FAIL: import not allowed: $dll $fn"; exit 1; }
+done || fail=1
+
+count=$(echo "$imports" | wc -l)
+size=$(wc -c <"$exe")
+if [ $fail -eq 0 ]; then
+    echo "ok: $exe is PE32, GUI 4.0, stripped, $size bytes, $count allowed imports"
+fi
+exit $fail

@@ -1,0 +1,164 @@
+/*
+ * Test helpers over the real platform: files and directories on Wine's drives
+ * and message boxes caught through a CBT hook, so tests observe what a user
+ * would see instead of replacing the calls that show it.
+ */
+#include "support/testing.h"
+
+namespace
+{
+
+std::vector<SeenMessageBox> *seenBoxes;
+
+bool IsSetupDialog(HWND window)
+{
+    /* The setup's own dialog is also a #32770; only message boxes are caught. */
+    return GetDlgItem(window, 1000) != NULL && GetDlgItem(window, 1003) != NULL;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM context)
+{
+    SeenMessageBox *box = reinterpret_cast<SeenMessageBox *>(context);
+    char className[64] = "";
+    char text[1024] = "";
+    GetClassNameA(child, className, sizeof className);
+    GetWindowTextA(child, text, sizeof text);
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (lstrcmpiA(className, "Button") == 0)
+        box->buttons.push_back(text);
+    else if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
+        box->iconShown = box->iconShown || (style & WS_VISIBLE) != 0;
+    else if (lstrcmpiA(className, "Static") == 0 && text[0] != '\0')
+        box->text = text;
+    return TRUE;
+}
+
+LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && seenBoxes)
+    {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        char className[16] = "";
+        GetClassNameA(window, className, sizeof className);
+        if (lstrcmpA(className, "#32770") == 0 && !IsSetupDialog(window))
+        {
+            SeenMessageBox box = {};
+            char caption[256] = "";
+            GetWindowTextA(window, caption, sizeof caption);
+            box.caption = caption;
+            box.owner = GetWindow(window, GW_OWNER);
+            EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(&box));
+            seenBoxes->push_back(box);
+            /* Answer it as a user pressing the first button would. */
+            HWND first = FindWindowExA(window, NULL, "Button", NULL);
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(first), BN_CLICKED),
+                         reinterpret_cast<LPARAM>(first));
+        }
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+} // namespace
+
+MessageBoxCatcher::MessageBoxCatcher()
+{
+    seenBoxes = new std::vector<SeenMessageBox>();
+    hook_ = SetWindowsHookExA(WH_CBT, CbtHook, NULL, GetCurrentThreadId());
+}
+
+MessageBoxCatcher::~MessageBoxCatcher()
+{
+    UnhookWindowsHookEx(hook_);
+    delete seenBoxes;
+    seenBoxes = nullptr;
+}
+
+const std::vector<SeenMessageBox> &MessageBoxCatcher::Seen() const
+{
+    return *seenBoxes;
+}
+
+void RemoveTree(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE)
+    {
+        do
+        {
+            std::string name = found.cFileName;
+            if (name != "." && name != "..")
+                RemoveTree(path + "\\" + name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::string FreshDirectory(const std::string &name)
+{
+    CreateDirectoryA("C:\\tests", NULL);
+    std::string path = "C:\\tests\\" + name;
+    RemoveTree(path);
+    CreateDirectoryA(path.c_str(), NULL);
+    return path;
+}
+
+bool FileExists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ReadFileBytes(const std::string &path)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    char chunk[4096];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, NULL) && got > 0)
+        bytes.append(chunk, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL);
+    CloseHandle(file);
+}
+
+HWND CreateSetupDialog(DLGPROC procedure)
+{
+    return CreateDialogParamA(GetModuleHandleA(NULL), "DLG_SETUP", NULL, procedure, 0);
+}
+
+std::string ControlText(HWND dialog, int id)
+{
+    char text[1024] = "";
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return text;
+}

@@ -1,0 +1,54 @@
+/*
+ * Helpers shared by the test programs: scratch directories on Wine's C: drive,
+ * whole-file reads and writes, and a catcher that reads and dismisses the real
+ * message boxes the code under test shows on this thread.
+ */
+#ifndef TESTS_SUPPORT_TESTING_H
+#define TESTS_SUPPORT_TESTING_H
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+/* A fresh, empty directory C:\tests\<name> (removed first if it exists). */
+std::string FreshDirectory(const std::string &name);
+void RemoveTree(const std::string &path);
+bool FileExists(const std::string &path);
+bool DirectoryExists(const std::string &path);
+std::string ReadFileBytes(const std::string &path);
+void WriteFileBytes(const std::string &path, const std::string &bytes);
+
+/* One message box as the user saw it. */
+struct SeenMessageBox
+{
+    std::string caption;
+    std::string text;
+    HWND owner;
+    std::vector<std::string> buttons;
+    bool iconShown;
+};
+
+/*
+ * While alive, every message box shown on this thread is recorded and answered
+ * with its first button (OK for the setup's boxes) as soon as it appears.
+ */
+class MessageBoxCatcher
+{
+  public:
+    MessageBoxCatcher();
+    ~MessageBoxCatcher();
+    MessageBoxCatcher(const MessageBoxCatcher &) = delete;
+    MessageBoxCatcher &operator=(const MessageBoxCatcher &) = delete;
+    const std::vector<SeenMessageBox> &Seen() const;
+
+  private:
+    HHOOK hook_;
+};
+
+/* The dialog "DLG_SETUP" created modelessly from this program's resources. */
+HWND CreateSetupDialog(DLGPROC procedure);
+
+/* Text of a dialog control, read through the control itself. */
+std::string ControlText(HWND dialog, int id);
+
+#endif
