@@ -5,16 +5,19 @@
  * The peak working set is read with GetProcessMemoryInfo while the process
  * still runs. One line of "name=value" pairs goes to stdout.
  *
- *   bench-timer.exe dialog EXE        start to dialog visible; peak until it ends by itself
+ *   bench-timer.exe starts N EXE...   N starts of each EXE in turn: start to dialog visible,
+ *                                     then the close box; peak until it has ended
  *   bench-timer.exe setup EXE         start to dialog visible; Continue to CTL_DONE visible;
  *                                     peak on the completion page; then Exit
  *   bench-timer.exe run EXE [ARGS]    start to exit; the exit code and the first line it prints
- *   bench-timer.exe clock             the timer's frequency and the poll interval it achieves
+ *   bench-timer.exe modules EXE       the DLLs loaded once its dialog is visible; then the close
+ * box bench-timer.exe clock             the timer's frequency and the poll interval it achieves
  *   bench-timer.exe hold              keep Wine's desktop process up until killed
  */
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <string>
 #include "setup/dialog.h"
@@ -23,7 +26,7 @@ namespace
 {
 
 const DWORD TimeoutMs = 600000;
-/* Time the setup gets to paint its completion page before its memory is read. */
+/* Time a page gets to paint before it is clicked or its memory is read. */
 const DWORD SettleMs = 200;
 
 LARGE_INTEGER Frequency;
@@ -148,22 +151,49 @@ void Finish(Started &started)
         CloseHandle(started.output);
 }
 
-int TimeDialog(int argc, char **argv)
+/*
+ * One start of EXE until its dialog is visible. The dialog is then closed as the
+ * close box would; a program that ends by itself has done so first, because
+ * what it posted itself is ahead of the close in its queue.
+ */
+bool SampleStart(char *exe, double *startMs, SIZE_T *peak)
 {
     Started started;
-    if (!Start(argc, argv, false, &started))
-        return 1;
+    if (!Start(1, &exe, false, &started))
+        return false;
     HWND dialog = WaitForDialog(started);
-    double shown = Now();
-    if (!dialog)
+    *startMs = Now() - started.at;
+    if (dialog)
     {
-        fprintf(stderr, "bench-timer: no dialog appeared\n");
-        Finish(started);
-        return 1;
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        *peak = PeakUntilExit(started.process.hProcess);
     }
-    SIZE_T peak = PeakUntilExit(started.process.hProcess);
-    printf("start_ms=%.3f peak_kb=%lu\n", shown - started.at, (unsigned long)(peak / 1024));
+    else
+    {
+        fprintf(stderr, "bench-timer: no dialog appeared from %s\n", exe);
+    }
     Finish(started);
+    return dialog != NULL;
+}
+
+/* ROUNDS starts of each EXE in turn, each round beginning one program later. */
+int TimeStarts(int argc, char **argv)
+{
+    int rounds = atoi(argv[0]);
+    int count = argc - 1;
+    for (int round = 0; round < rounds; ++round)
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            int program = (round + i) % count;
+            double startMs = 0;
+            SIZE_T peak = 0;
+            if (!SampleStart(argv[1 + program], &startMs, &peak))
+                return 1;
+            printf("program=%d start_ms=%.3f peak_kb=%lu\n", program + 1, startMs,
+                   (unsigned long)(peak / 1024));
+        }
+    }
     return 0;
 }
 
@@ -180,6 +210,8 @@ int TimeSetup(int argc, char **argv)
         Finish(started);
         return 1;
     }
+    /* A user clicks a painted page: let the setup finish drawing it first. */
+    Sleep(SettleMs);
     HWND done = GetDlgItem(dialog, CTL_DONE);
     /* Posted like a click, so that the setup's run cannot block this poll. */
     double clicked = Now();
@@ -206,6 +238,36 @@ int TimeSetup(int argc, char **argv)
     SIZE_T last = PeakUntilExit(started.process.hProcess);
     printf("start_ms=%.3f install_ms=%.3f peak_kb=%lu exit_peak_kb=%lu\n", shown - started.at,
            finished - clicked, (unsigned long)(peak / 1024), (unsigned long)(last / 1024));
+    Finish(started);
+    return 0;
+}
+
+/* The DLLs in the process of EXE as its dialog becomes visible, one name a line. */
+int ListModules(int argc, char **argv)
+{
+    Started started;
+    if (!Start(argc, argv, false, &started))
+        return 1;
+    HWND dialog = WaitForDialog(started);
+    if (!dialog)
+    {
+        fprintf(stderr, "bench-timer: no dialog appeared\n");
+        Finish(started);
+        return 1;
+    }
+    HMODULE modules[256];
+    DWORD size = 0;
+    if (EnumProcessModules(started.process.hProcess, modules, sizeof modules, &size))
+    {
+        for (DWORD i = 0; i < size / sizeof modules[0] && i < 256; ++i)
+        {
+            char name[MAX_PATH] = "";
+            if (GetModuleBaseNameA(started.process.hProcess, modules[i], name, sizeof name))
+                printf("%s\n", CharLowerA(name));
+        }
+    }
+    PostMessageA(dialog, WM_CLOSE, 0, 0);
+    PeakUntilExit(started.process.hProcess);
     Finish(started);
     return 0;
 }
@@ -267,15 +329,18 @@ int main(int argc, char **argv)
     }
     if (argc < 3)
     {
-        fprintf(stderr, "usage: bench-timer.exe dialog|setup|run EXE [ARGS...] | clock\n");
+        fprintf(stderr, "usage: bench-timer.exe starts N EXE... | setup EXE | run EXE [ARGS...] | "
+                        "modules EXE | clock | hold\n");
         return 2;
     }
-    if (strcmp(argv[1], "dialog") == 0)
-        return TimeDialog(argc - 2, argv + 2);
+    if (strcmp(argv[1], "starts") == 0 && argc >= 4 && atoi(argv[2]) > 0)
+        return TimeStarts(argc - 2, argv + 2);
     if (strcmp(argv[1], "setup") == 0)
         return TimeSetup(argc - 2, argv + 2);
     if (strcmp(argv[1], "run") == 0)
         return TimeRun(argc - 2, argv + 2);
+    if (strcmp(argv[1], "modules") == 0)
+        return ListModules(argc - 2, argv + 2);
     fprintf(stderr, "bench-timer: unknown command %s\n", argv[1]);
     return 2;
 }

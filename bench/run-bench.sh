@@ -3,16 +3,18 @@
 # copier) and a peer (an NSIS installer doing the same job), all in one run on
 # one private Wine prefix and display. For each payload size every program runs
 # once unmeasured (and its result is checked), then ROUNDS measured rounds in
-# turn; the table of medians [min-max] and ratios goes to stdout and to
-# BUILD/bench/results.md, the raw numbers to BUILD/bench/results.tsv.
-# Usage: run-bench.sh BUILD_DIR [quick]     (ROUNDS=N to change the rounds, 5 by default)
+# turn, each with STARTS starts of the two dialog programs; the table of medians
+# [min-max] and ratios goes to stdout and to BUILD/bench/results.md, the raw
+# numbers to BUILD/bench/results.tsv.
+# Usage: run-bench.sh BUILD_DIR [quick]     (ROUNDS=5 and STARTS=4 by default)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 build=$(cd "$1" && pwd)
 quick=${2:-}
 rounds=${ROUNDS:-5}
-[ "$rounds" -ge 1 ] || { echo "bench: ROUNDS must be at least 1" >&2; exit 2; }
+starts=${STARTS:-4}
+[ "$rounds" -ge 1 ] && [ "$starts" -ge 1 ] || { echo "bench: ROUNDS and STARTS must be at least 1" >&2; exit 2; }
 bench="$build/bench"
 rig="$build/wine-bench"
 results="$bench/results.tsv"
@@ -51,8 +53,8 @@ clean() {
 
 # One timed program: the timer's line of name=value pairs.
 timed() {
-    line=$(wine "$timer" "$@" </dev/null) || { echo "bench: timing failed: $*" >&2; exit 1; }
-    echo "$line"
+    lines=$(wine "$timer" "$@" </dev/null) || { echo "bench: timing failed: $*" >&2; exit 1; }
+    echo "$lines"
 }
 field() { echo "$2" | tr ' ' '\n' | sed -n "s/^$1=//p"; }
 record() { printf '%s\t%s\t%s\n' "$size" "$1" "$2" >>"$results"; }
@@ -64,19 +66,23 @@ check_installed() {
     done
 }
 
-run_floor_dialog() {
+# Starts of the bare dialog program and of setup.exe, in turn, from the same folder.
+run_starts() {
     clean
-    out=$(timed dialog "$(winpath "$bench/floor-dialog.exe")")
-    [ "$1" = measure ] || return 0
-    record floor.start "$(field start_ms "$out")"
-    record floor.peak "$(field peak_kb "$out")"
+    out=$(timed starts "$1" "$(winpath "$payload/floor-dialog.exe")" "$(winpath "$payload/setup.exe")")
+    [ "$2" = measure ] || return 0
+    echo "$out" | while read -r line; do
+        case $(field program "$line") in
+        1) record floor.start "$(field start_ms "$line")"; record floor.peak "$(field peak_kb "$line")" ;;
+        2) record setup.start "$(field start_ms "$line")" ;;
+        esac
+    done
 }
 
 run_setup() {
     clean
     out=$(timed setup "$(winpath "$payload/setup.exe")")
     if [ "$1" = check ]; then check_installed setup.exe; return 0; fi
-    record setup.start "$(field start_ms "$out")"
     record setup.install "$(field install_ms "$out")"
     record setup.peak "$(field peak_kb "$out")"
 }
@@ -90,6 +96,27 @@ run_copier() {
     if [ "$1" = check ]; then check_installed floor-copier.exe; return 0; fi
     record copier.copy "$(awk -v us="$(field out "$out")" 'BEGIN { printf "%.3f", us / 1000 }')"
     record copier.wall "$(field wall_ms "$out")"
+}
+
+# The install run's steps timed inside one process (bench-steps.cpp).
+run_steps() {
+    clean
+    out=$(cd "$payload" && wine bench-steps.exe </dev/null) || { echo "bench: bench-steps failed" >&2; exit 1; }
+    [ "$1" = measure ] || return 0
+    for pair in $out; do
+        record "steps.${pair%%=*}" "${pair#*=}"
+    done
+    # Everything of the run but the copy: the work that does not grow with the payload.
+    record steps.fixed_ms "$(echo "$out" | tr ' ' '\n' | awk -F = '
+        $1 ~ /^(space|status|directory|repaint|startmenu|registry|page)_ms$/ { sum += $2 }
+        END { printf "%.3f", sum }')"
+}
+
+# The DLLs that setup.exe's process holds beyond the bare dialog program's.
+list_extra_modules() {
+    timed modules "$(winpath "$payload/floor-dialog.exe")" | sort -u >"$bench/modules-floor.txt"
+    timed modules "$(winpath "$payload/setup.exe")" | sort -u >"$bench/modules-setup.txt"
+    extra=$(comm -13 "$bench/modules-floor.txt" "$bench/modules-setup.txt" | grep -v '^setup.exe$' | tr '\n' ' ')
 }
 
 run_nsis() {
@@ -111,77 +138,42 @@ for size in $sizes; do
     nsis="$bench/nsis-${size}M.exe"
     echo "bench: payload of $size MiB"
     sh "$here/make-payload.sh" "$payload" $((size * 1024 * 1024))
-    cp "$build/setup.exe" "$bench/floor-copier.exe" "$payload/"
+    cp "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-copier.exe" "$bench/bench-steps.exe" "$payload/"
     makensis -V1 -DPAYLOAD="$payload" -DOUTFILE="$nsis" "$here/nimbet.nsi"
     payload_bytes=$(for name in $files; do wc -c <"$payload/$name"; done | awk '{ s += $1 } END { print s }')
     record payload.bytes "$payload_bytes"
     record nsis.overhead $(($(wc -c <"$nsis") - payload_bytes))
 
-    run_floor_dialog check
+    run_starts 1 check
     run_setup check
     run_copier check
     run_nsis check
+    run_steps check
+    [ -n "${extra+set}" ] || list_extra_modules
     round=1
     while [ $round -le "$rounds" ]; do
-        run_floor_dialog measure
+        run_starts "$starts" measure
         run_setup measure
         run_copier measure
         run_nsis measure
+        run_steps measure
         round=$((round + 1))
     done
 done
 clean
 
-# The table: medians with [min-max] over the rounds, and the ratios of medians.
+# The tables: medians with [min-max] over the rounds, and the ratios of medians.
 {
-    echo "Run of $(date -u '+%Y-%m-%d %H:%M UTC'), $rounds rounds per payload, $(($(date +%s) - began)) s."
+    echo "Run of $(date -u '+%Y-%m-%d %H:%M UTC'), $rounds rounds per payload ($((rounds * starts)) starts of each dialog program), $(($(date +%s) - began)) s."
     echo "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)," \
         "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), $(wine --version)."
     echo "Load average (1, 5, 15 min): $load_before at the start, $(cut -d ' ' -f 1-3 /proc/loadavg) at the end."
     echo "Timer: QueryPerformanceCounter at $(field frequency_hz "$clock") Hz; waits poll every $(field poll_ms "$clock") ms (Sleep(1))."
     echo
-    awk -F '\t' -v setup_bytes="$(wc -c <"$build/setup.exe")" \
-        -v dialog_bytes="$(wc -c <"$bench/floor-dialog.exe")" \
-        -v copier_bytes="$(wc -c <"$bench/floor-copier.exe")" '
-        { n = ++count[$1 SUBSEP $2]; value[$1 SUBSEP $2 SUBSEP n] = $3; if (!($1 in seen)) { seen[$1] = 1; order[++sizes] = $1 } }
-        function sorted(key,   n, i, j, t) {
-            n = count[key]
-            for (i = 1; i <= n; i++) v[i] = value[key SUBSEP i] + 0
-            for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
-            return n
-        }
-        function median(key,   n) { n = sorted(key); return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2 }
-        function spread(key, digits,   n, m) {
-            n = sorted(key); m = median(key)
-            return sprintf("%." digits "f [%." digits "f-%." digits "f]", m, v[1], v[n])
-        }
-        END {
-            printf "| payload | measure | setup.exe | reference | ratio | target |\n"
-            printf "|---|---|---|---|---|---|\n"
-            printf "| - | file size (bytes) | %d | bare dialog %d, bare copier %d | %.3f | setup.exe <= 12288 bytes |\n",
-                setup_bytes, dialog_bytes, copier_bytes, setup_bytes / dialog_bytes
-            for (s = 1; s <= sizes; s++) {
-                save = order[s]
-                mib = sprintf("%.0f MiB", median(save SUBSEP "payload.bytes") / 1048576)
-                printf "| %s | NSIS stub overhead (exe - payload, bytes) | - | %d | - | - |\n", mib, median(save SUBSEP "nsis.overhead")
-                printf "| %s | start to dialog visible (ms) | %s | bare dialog %s | %.3f | <= 1.10 |\n", mib,
-                    spread(save SUBSEP "setup.start", 1), spread(save SUBSEP "floor.start", 1),
-                    median(save SUBSEP "setup.start") / median(save SUBSEP "floor.start")
-                install = median(save SUBSEP "setup.install"); copy = median(save SUBSEP "copier.copy")
-                printf "| %s | install: Continue to completion text (ms) | %s | bare copier copy loop %s | %.3f | <= 1.05x + 20 ms: %s (limit %.1f) |\n", mib,
-                    spread(save SUBSEP "setup.install", 1), spread(save SUBSEP "copier.copy", 1), install / copy,
-                    install <= 1.05 * copy + 20 ? "met" : "missed", 1.05 * copy + 20
-                printf "| %s | install vs bare copier start to exit (ms) | %s | %s | %.3f | - |\n", mib,
-                    spread(save SUBSEP "setup.install", 1), spread(save SUBSEP "copier.wall", 1),
-                    install / median(save SUBSEP "copier.wall")
-                printf "| %s | install vs NSIS silent install, start to exit (ms) | %s | %s | %.3f | - |\n", mib,
-                    spread(save SUBSEP "setup.install", 1), spread(save SUBSEP "nsis.wall", 1),
-                    install / median(save SUBSEP "nsis.wall")
-                printf "| %s | peak working set (KiB) | %s | bare dialog %s | %.3f | <= 1.05 |\n", mib,
-                    spread(save SUBSEP "setup.peak", 0), spread(save SUBSEP "floor.peak", 0),
-                    median(save SUBSEP "setup.peak") / median(save SUBSEP "floor.peak")
-            }
-        }' "$results"
+    echo "DLLs in setup.exe's process that the bare dialog program's has not: ${extra:-none}."
+    echo
+    awk -F '\t' -v setup_bytes="$(wc -c <"$build/setup.exe")" -v dialog_bytes="$(wc -c <"$bench/floor-dialog.exe")" \
+        -f "$here/report.awk" "$results"
 } >"$report"
 cat "$report"
 echo "bench: raw numbers in $results, this table in $report"
