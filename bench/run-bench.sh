@@ -29,6 +29,7 @@ done
 
 began=$(date +%s)
 load_before=$(cut -d ' ' -f 1-3 /proc/loadavg)
+cpu_before=$(head -n 1 /proc/stat)
 holder=""
 stop_rig() {
     [ -z "$holder" ] || kill "$holder" 2>/dev/null || true
@@ -167,7 +168,10 @@ clean
     echo "Run of $(date -u '+%Y-%m-%d %H:%M UTC'), $rounds rounds per payload ($((rounds * starts)) starts of each dialog program), $(($(date +%s) - began)) s."
     echo "Machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo)," \
         "$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), $(wine --version)."
-    echo "Load average (1, 5, 15 min): $load_before at the start, $(cut -d ' ' -f 1-3 /proc/loadavg) at the end."
+    echo "Load average (1, 5, 15 min): $load_before at the start, $(cut -d ' ' -f 1-3 /proc/loadavg) at the end;" \
+        "CPU time stolen by the hypervisor during the run: $(printf '%s\n%s\n' "$cpu_before" "$(head -n 1 /proc/stat)" | awk '
+            { total[NR] = 0; for (i = 2; i <= NF; i++) total[NR] += $i; steal[NR] = $9 }
+            END { printf "%.0f%%", 100 * (steal[2] - steal[1]) / (total[2] - total[1]) }')."
     echo "Timer: QueryPerformanceCounter at $(field frequency_hz "$clock") Hz; waits poll every $(field poll_ms "$clock") ms (Sleep(1))."
     echo
     echo "DLLs in setup.exe's process that the bare dialog program's has not: ${extra:-none}."
