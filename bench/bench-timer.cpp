@@ -19,6 +19,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <set>
 #include <string>
 #include "setup/dialog.h"
 
@@ -242,7 +243,27 @@ int TimeSetup(int argc, char **argv)
     return 0;
 }
 
-/* The DLLs in the process of EXE as its dialog becomes visible, one name a line. */
+/* Adds the names of the DLLs loaded in process now to names (lower case). */
+void AddModuleNames(HANDLE process, std::set<std::string> *names)
+{
+    HMODULE modules[256];
+    DWORD size = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &size))
+        return;
+    DWORD count = size / sizeof modules[0];
+    for (DWORD i = 0; i < count && i < 256; ++i)
+    {
+        char name[MAX_PATH] = "";
+        if (GetModuleBaseNameA(process, modules[i], name, sizeof name))
+            names->insert(CharLowerA(name));
+    }
+}
+
+/*
+ * Every DLL that the process of EXE loads while it shows its dialog, one name a
+ * line: listed again and again from the dialog's appearance until the process
+ * ends, by itself or by the close box once its page has painted.
+ */
 int ListModules(int argc, char **argv)
 {
     Started started;
@@ -255,19 +276,18 @@ int ListModules(int argc, char **argv)
         Finish(started);
         return 1;
     }
-    HMODULE modules[256];
-    DWORD size = 0;
-    if (EnumProcessModules(started.process.hProcess, modules, sizeof modules, &size))
+    std::set<std::string> names;
+    double closeAt = Now() + SettleMs;
+    bool closed = false;
+    do
     {
-        for (DWORD i = 0; i < size / sizeof modules[0] && i < 256; ++i)
-        {
-            char name[MAX_PATH] = "";
-            if (GetModuleBaseNameA(started.process.hProcess, modules[i], name, sizeof name))
-                printf("%s\n", CharLowerA(name));
-        }
-    }
-    PostMessageA(dialog, WM_CLOSE, 0, 0);
-    PeakUntilExit(started.process.hProcess);
+        AddModuleNames(started.process.hProcess, &names);
+        if (!closed && Now() >= closeAt)
+            closed = PostMessageA(dialog, WM_CLOSE, 0, 0) != 0;
+    } while (WaitForSingleObject(started.process.hProcess, 1) == WAIT_TIMEOUT &&
+             Now() < started.at + TimeoutMs);
+    for (const std::string &name : names)
+        printf("%s\n", name.c_str());
     Finish(started);
     return 0;
 }
