@@ -1,0 +1,215 @@
+/*
+ * The Start menu group: SETUP.INI byte for byte in the real Windows directory,
+ * and what the converter, a recording stand-in, was started with and found.
+ */
+#include <gtest/gtest.h>
+#include <string>
+#include "register/startmenu.h"
+#include "setup/state.h"
+#include "support/converter.h"
+#include "support/testing.h"
+
+namespace
+{
+
+const DWORD ConverterWait = 20000;
+
+struct Item
+{
+    const char *name;
+    const char *file;
+    const char *arguments;
+};
+
+const Item items[] = {
+    {"Nimbet 2 Alpha", "Nim2Alph.exe", ""},
+    {"Readme", "Notes.doc", ""},
+    {"Configuration", "options.exe", " 1"},
+    {"Uninstall Nimbet 2 Alpha", "Unsetup.exe", ""},
+};
+
+std::string ShortPath(const std::string &path)
+{
+    char result[MAX_PATH] = "";
+    DWORD length = GetShortPathNameA(path.c_str(), result, sizeof result);
+    return length > 0 && length < sizeof result ? result : "";
+}
+
+/* The file as it must read, with each item's command line from commandFor. */
+template <typename CommandFor>
+std::string ExpectedGroup(const std::string &directory, CommandFor commandFor)
+{
+    std::string text = "[progman.groups]\r\ngroupX=Nimbet 2 Alpha\r\n[groupX]\r\n";
+    for (const Item &item : items)
+    {
+        std::string path = directory + "\\" + item.file;
+        text += "\"" + std::string(item.name) + "\",\"" + commandFor(path) + item.arguments +
+                "\",,,,\"" + directory + "\"\r\n";
+    }
+    return text;
+}
+
+std::string ExpectedWithShortPaths(const std::string &directory)
+{
+    return ExpectedGroup(directory,
+                         [](const std::string &path)
+                         {
+                             std::string shortPath = ShortPath(path);
+                             /* A short form differing from the path proves it was used. */
+                             EXPECT_NE("", shortPath) << path;
+                             EXPECT_NE(path, shortPath);
+                             return shortPath;
+                         });
+}
+
+std::string ExpectedWithLongPaths(const std::string &directory)
+{
+    return ExpectedGroup(directory, [](const std::string &path) { return path; });
+}
+
+/* A directory of exactly length characters under C:\tests. */
+std::string DirectoryOfLength(size_t length)
+{
+    std::string base = "C:\\tests\\";
+    return base + std::string(length - base.size(), 'd');
+}
+
+class StartMenuGroup : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        RemoveTree(groupFile);
+        CreateDirectoryA("C:\\tests", NULL);
+        lstrcpyA(savedInstallDir, InstallDir);
+    }
+    void TearDown() override
+    {
+        RemoveTree(groupFile);
+        for (const std::string &directory : madeDirectories)
+            RemoveTree(directory);
+        lstrcpyA(InstallDir, savedInstallDir);
+    }
+
+    /* Sets InstallDir, optionally with the item files really there. */
+    void UseInstallDir(const std::string &directory, bool withFiles)
+    {
+        ASSERT_LT(directory.size(), sizeof InstallDir);
+        lstrcpyA(InstallDir, directory.c_str());
+        if (!withFiles)
+            return;
+        madeDirectories.push_back(directory);
+        ASSERT_TRUE(CreateDirectoryA(directory.c_str(), NULL) || DirectoryExists(directory));
+        for (const Item &item : items)
+            WriteFileBytes(directory + "\\" + item.file, "installed");
+    }
+
+    const std::string groupFile = WindowsDirectoryFile("SETUP.INI");
+    std::vector<std::string> madeDirectories;
+    char savedInstallDir[PathSize];
+};
+
+TEST_F(StartMenuGroup, DescribesTheFourItemsAndStartsTheConverterHidden)
+{
+    ConverterStandIn converter;
+    ASSERT_TRUE(converter.Installed());
+    UseInstallDir("c:\\Nimbet 2 Alpha", true);
+    std::string expected = ExpectedWithShortPaths("c:\\Nimbet 2 Alpha");
+
+    CreateStartMenuGroup();
+
+    EXPECT_EQ(expected, ReadFileBytes(groupFile));
+    std::vector<ConverterRun> runs = converter.WaitForRuns(ConverterWait);
+    ASSERT_EQ(1u, runs.size());
+    const ConverterRun &run = runs[0];
+    EXPECT_EQ("grpconv -o", run.commandLine);
+    EXPECT_TRUE(run.startupFlags & STARTF_USESHOWWINDOW);
+    EXPECT_EQ(SW_HIDE, run.showWindow);
+    EXPECT_TRUE(run.groupFileFound);
+    EXPECT_EQ(expected, run.groupFile);
+}
+
+TEST_F(StartMenuGroup, ReplacesALongerFileAndStaysBehindWithoutAConverter)
+{
+    WriteFileBytes(groupFile, std::string(5000, 'x'));
+    UseInstallDir("c:\\Nimbet 2 Alpha", true);
+
+    /* Wine has no grpconv of its own: the start fails silently. */
+    ASSERT_FALSE(FileExists(WindowsDirectoryFile("grpconv.exe")));
+    CreateStartMenuGroup();
+
+    EXPECT_EQ(ExpectedWithShortPaths("c:\\Nimbet 2 Alpha"), ReadFileBytes(groupFile));
+}
+
+TEST_F(StartMenuGroup, LongestInstallableDirectoryGivesTheWholeFile)
+{
+    /* Its longest joined path, with Nim2Alph.exe, is exactly 259 characters. */
+    std::string directory = DirectoryOfLength(259 - 1 - lstrlenA("Nim2Alph.exe"));
+    struct
+    {
+        bool withFiles;
+        std::string (*expected)(const std::string &);
+    } cases[] = {
+        {true, ExpectedWithShortPaths},
+        /* Files absent: no short form to be had, so the long paths stand in. */
+        {false, ExpectedWithLongPaths},
+    };
+    for (const auto &run : cases)
+    {
+        SCOPED_TRACE(run.withFiles ? "files present" : "files absent");
+        RemoveTree(directory);
+        UseInstallDir(directory, run.withFiles);
+        std::string expected = run.expected(directory);
+        /* Beyond what wsprintfA could ever compose. */
+        ASSERT_GT(expected.size(), 1024u);
+
+        ConverterStandIn converter;
+        ASSERT_TRUE(converter.Installed());
+        CreateStartMenuGroup();
+
+        EXPECT_EQ(expected, ReadFileBytes(groupFile));
+        std::vector<ConverterRun> runs = converter.WaitForRuns(ConverterWait);
+        ASSERT_EQ(1u, runs.size());
+        EXPECT_EQ(expected, runs[0].groupFile);
+    }
+}
+
+TEST_F(StartMenuGroup, ShortFormUnavailableGivesTheLongPath)
+{
+    UseInstallDir("c:\\Nimbet 2 Alpha", false);
+    RemoveTree("c:\\Nimbet 2 Alpha");
+
+    CreateStartMenuGroup();
+
+    EXPECT_EQ(ExpectedWithLongPaths("c:\\Nimbet 2 Alpha"), ReadFileBytes(groupFile));
+}
+
+TEST_F(StartMenuGroup, NothingIsWrittenOrStartedWhenAnItemPathIsTooLong)
+{
+    const std::string previous = "[progman.groups]\r\ngroupX=Earlier\r\n";
+    WriteFileBytes(groupFile, previous);
+    ConverterStandIn converter;
+    ASSERT_TRUE(converter.Installed());
+    /* One longer than installable: Nim2Alph.exe no longer joins, the other three still do. */
+    UseInstallDir(DirectoryOfLength(259 - lstrlenA("Nim2Alph.exe")), false);
+
+    CreateStartMenuGroup();
+
+    EXPECT_EQ(previous, ReadFileBytes(groupFile));
+    EXPECT_FALSE(converter.Started());
+}
+
+TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileCannotBeCreated)
+{
+    ASSERT_TRUE(CreateDirectoryA(groupFile.c_str(), NULL));
+    ConverterStandIn converter;
+    ASSERT_TRUE(converter.Installed());
+    UseInstallDir("c:\\Nimbet 2 Alpha", true);
+
+    CreateStartMenuGroup();
+
+    EXPECT_TRUE(DirectoryExists(groupFile));
+    EXPECT_FALSE(converter.Started());
+}
+
+} // namespace
