@@ -260,35 +260,52 @@ void AddModuleNames(HANDLE process, std::set<std::string> *names)
 }
 
 /*
- * Every DLL that the process of EXE loads while it shows its dialog, one name a
- * line: listed again and again from the dialog's appearance until the process
- * ends, by itself or by the close box once its page has painted.
+ * Adds every DLL that one process of EXE loads while it shows its dialog: listed
+ * again and again from the dialog's appearance until the process ends, by itself
+ * or by the close box once its page has painted.
  */
-int ListModules(int argc, char **argv)
+bool CollectModules(char *exe, std::set<std::string> *names)
 {
     Started started;
-    if (!Start(argc, argv, false, &started))
-        return 1;
+    if (!Start(1, &exe, false, &started))
+        return false;
     HWND dialog = WaitForDialog(started);
     if (!dialog)
     {
         fprintf(stderr, "bench-timer: no dialog appeared\n");
         Finish(started);
-        return 1;
+        return false;
     }
-    std::set<std::string> names;
     double closeAt = Now() + SettleMs;
     bool closed = false;
     do
     {
-        AddModuleNames(started.process.hProcess, &names);
+        AddModuleNames(started.process.hProcess, names);
         if (!closed && Now() >= closeAt)
             closed = PostMessageA(dialog, WM_CLOSE, 0, 0) != 0;
     } while (WaitForSingleObject(started.process.hProcess, 1) == WAIT_TIMEOUT &&
              Now() < started.at + TimeoutMs);
+    Finish(started);
+    return true;
+}
+
+/*
+ * The DLLs of N processes of EXE together, one name a line. A program that ends
+ * as soon as it has painted may be listed only as it unloads; several starts
+ * make sure it is seen whole at least once.
+ */
+int ListModules(int argc, char **argv)
+{
+    int starts = atoi(argv[0]);
+    std::set<std::string> names;
+    for (int i = 0; i < starts; ++i)
+    {
+        if (!CollectModules(argv[1], &names))
+            return 1;
+    }
+    (void)argc;
     for (const std::string &name : names)
         printf("%s\n", name.c_str());
-    Finish(started);
     return 0;
 }
 
@@ -350,7 +367,7 @@ int main(int argc, char **argv)
     if (argc < 3)
     {
         fprintf(stderr, "usage: bench-timer.exe starts N EXE... | setup EXE | run EXE [ARGS...] | "
-                        "modules EXE | clock | hold\n");
+                        "modules N EXE | clock | hold\n");
         return 2;
     }
     if (strcmp(argv[1], "starts") == 0 && argc >= 4 && atoi(argv[2]) > 0)
@@ -359,7 +376,7 @@ int main(int argc, char **argv)
         return TimeSetup(argc - 2, argv + 2);
     if (strcmp(argv[1], "run") == 0)
         return TimeRun(argc - 2, argv + 2);
-    if (strcmp(argv[1], "modules") == 0)
+    if (strcmp(argv[1], "modules") == 0 && argc == 4 && atoi(argv[2]) > 0)
         return ListModules(argc - 2, argv + 2);
     fprintf(stderr, "bench-timer: unknown command %s\n", argv[1]);
     return 2;

@@ -115,9 +115,9 @@ run_steps() {
 
 # The DLLs that setup.exe's process holds beyond the bare dialog program's.
 list_extra_modules() {
-    timed modules "$(winpath "$payload/floor-dialog.exe")" | sort -u >"$bench/modules-floor.txt"
-    timed modules "$(winpath "$payload/setup.exe")" | sort -u >"$bench/modules-setup.txt"
-    extra=$(comm -13 "$bench/modules-floor.txt" "$bench/modules-setup.txt" | grep -v '^setup.exe$' | tr '\n' ' ')
+    timed modules 3 "$(winpath "$payload/floor-dialog.exe")" | sort -u >"$bench/modules-floor.txt"
+    timed modules 3 "$(winpath "$payload/setup.exe")" | sort -u >"$bench/modules-setup.txt"
+    extra=$(comm -13 "$bench/modules-floor.txt" "$bench/modules-setup.txt" | grep -v '^setup.exe$' | tr '\n' ' ' | sed 's/ $//')
 }
 
 run_nsis() {
