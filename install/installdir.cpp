@@ -12,18 +12,44 @@
 #include "setup/manifest.h"
 #include "setup/state.h"
 
-/*
- * Windows 95's SHELL32 exports the picker calls under their plain ANSI names,
- * which later systems keep. The header maps those names to the A/W forms, so
- * the mapping is undone and the plain names are declared and imported.
- */
-#undef SHBrowseForFolder
-#undef SHGetPathFromIDList
-extern "C" WINSHELLAPI LPITEMIDLIST WINAPI SHBrowseForFolder(LPBROWSEINFOA info);
-extern "C" WINSHELLAPI BOOL WINAPI SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path);
-
 namespace
 {
+
+/*
+ * The folder picker is SHELL32's, and SHELL32 is loaded only when Browse is
+ * pressed: imported, it would bring itself and the DLLs it needs into every run
+ * (under Wine about 1 MB of working set) for a picker most runs never open.
+ * Windows 95's SHELL32 exports the picker calls under their plain ANSI names,
+ * which later systems keep.
+ */
+typedef LPITEMIDLIST(WINAPI *BrowseForFolderCall)(LPBROWSEINFOA info);
+typedef BOOL(WINAPI *GetPathFromIDListCall)(LPCITEMIDLIST list, LPSTR path);
+typedef HRESULT(WINAPI *GetMallocCall)(IMalloc **allocator);
+
+struct ShellCalls
+{
+    BrowseForFolderCall browseForFolder;
+    GetPathFromIDListCall getPathFromIDList;
+    GetMallocCall getMalloc;
+};
+
+/*
+ * Finds the picker's calls; 0 when SHELL32 or one of them is missing. SHELL32
+ * stays loaded for the rest of the run: the picker may leave work of its own
+ * behind in it, and a second Browse finds it there.
+ */
+int LoadShellCalls(ShellCalls *calls)
+{
+    HMODULE shell = LoadLibraryA("SHELL32.DLL");
+    if (shell == NULL)
+        return 0;
+    calls->browseForFolder =
+        (BrowseForFolderCall)(void *)GetProcAddress(shell, "SHBrowseForFolder");
+    calls->getPathFromIDList =
+        (GetPathFromIDListCall)(void *)GetProcAddress(shell, "SHGetPathFromIDList");
+    calls->getMalloc = (GetMallocCall)(void *)GetProcAddress(shell, "SHGetMalloc");
+    return calls->browseForFolder && calls->getPathFromIDList && calls->getMalloc;
+}
 
 int IsDriveLetter(char c)
 {
@@ -89,6 +115,11 @@ int IsDirectory(const char *path)
 
 void BrowseForDirectory(HWND dialog)
 {
+    /* Without the shell's picker, Browse does what a cancelled picker does. */
+    ShellCalls shell = {};
+    if (!LoadShellCalls(&shell))
+        return;
+
     char path[PathSize];
     BROWSEINFOA info = {};
     info.hwndOwner = dialog;
@@ -99,15 +130,15 @@ void BrowseForDirectory(HWND dialog)
     info.lpfn = NULL;
     info.lParam = 0;
 
-    LPITEMIDLIST chosen = SHBrowseForFolder(&info);
+    LPITEMIDLIST chosen = shell.browseForFolder(&info);
     if (chosen == NULL)
         return;
     /* An item without a file-system path leaves the field as it was. */
-    if (SHGetPathFromIDList(chosen, path))
+    if (shell.getPathFromIDList(chosen, path))
         SetDlgItemTextA(dialog, CTL_DIRECTORY, path);
 
     IMalloc *allocator = NULL;
-    if (SUCCEEDED(SHGetMalloc(&allocator)))
+    if (SUCCEEDED(shell.getMalloc(&allocator)))
     {
         allocator->Free(chosen);
         allocator->Release();
