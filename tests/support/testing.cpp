@@ -151,6 +151,17 @@ void WriteFileBytes(const std::string &path, const std::string &bytes)
     CloseHandle(file);
 }
 
+std::string BuiltFile(const std::string &relativePath)
+{
+    /* The test programs live in the build directory's tests folder. */
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof path);
+    std::string dir = path;
+    dir.erase(dir.find_last_of('\\'));
+    dir.erase(dir.find_last_of('\\'));
+    return dir + "\\" + relativePath;
+}
+
 HWND CreateSetupDialog(DLGPROC procedure)
 {
     return CreateDialogParamA(GetModuleHandleA(NULL), "DLG_SETUP", NULL, procedure, 0);

@@ -45,6 +45,9 @@ class MessageBoxCatcher
     HHOOK hook_;
 };
 
+/* A file of the build tree by its path below the build directory, e.g. "setup.exe". */
+std::string BuiltFile(const std::string &relativePath);
+
 /* The dialog "DLG_SETUP" created modelessly from this program's resources. */
 HWND CreateSetupDialog(DLGPROC procedure);
 
