@@ -1,8 +1,10 @@
 #!/bin/sh
 # Runs setup.exe from the distribution folder under the project's private Wine.
 # On a desktop (a reachable $DISPLAY) the setup opens there for the user to
-# click through; without one it runs on a virtual display, a screenshot of the
-# dialog is saved, and the setup is closed again.
+# click through. Without one it installs the sample product on a virtual
+# display, saving screenshots of the input and completion pages. Either way it
+# then shows where the product went inside the Wine prefix and what the
+# registry holds.
 # Usage: run-setup.sh BUILD_DIR
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -12,16 +14,57 @@ dist="$build/dist"
 shots="$build/screenshots"
 drive="$build/tests/drive.exe"
 
+# Control ids of the setup dialog.
+CTL_DONE=1004 CTL_EXIT=1006 CTL_CONTINUE=1007
+
+summary() {
+    dir="$WINEPREFIX/drive_c/Nimbet 2 Alpha"
+    if [ -d "$dir" ]; then
+        echo "run: the product was installed to C:\\Nimbet 2 Alpha, that is $dir:"
+        ls -l "$dir" | sed 1d
+    else
+        echo "run: nothing was installed to C:\\Nimbet 2 Alpha"
+    fi
+    [ -f "$WINEPREFIX/drive_c/windows/SETUP.INI" ] &&
+        echo "run: the Start menu group file is $WINEPREFIX/drive_c/windows/SETUP.INI"
+    echo "run: registry values written:"
+    for key in 'HKCU\Software\Orvanex\Nimbet 2 Alpha' \
+        'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Nimbet 2 Alpha'; do
+        wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^ \{4\}/    /p' || true
+    done
+}
+
+screenshot() {
+    file="$shots/$1"
+    rect=$(wine "$drive" wait-dialog 30) || { echo "run: the setup dialog is gone" >&2; exit 1; }
+    set -- $rect
+    sleep 0.5 # let the dialog finish painting
+    xwd -root -silent -display "$DISPLAY" | convert xwd:- -crop "${3}x${4}+${1}+${2}" +repage "$file"
+    echo "run: screenshot $file"
+}
+
+wait_for_exit() {
+    i=0
+    while kill -0 "$1" 2>/dev/null; do
+        i=$((i + 1))
+        [ $i -le 300 ] || { echo "run: the setup did not end" >&2; kill "$1"; exit 1; }
+        sleep 0.1
+    done
+    wait "$1"
+}
+
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "run: opening the setup on your display $DISPLAY"
     WINE_RIG_DISPLAY="$DISPLAY" "$here/wine-rig.sh" start "$rig"
     trap '"$here/wine-rig.sh" stop "$rig"' EXIT
-    (cd "$dist" && "$here/wine-rig.sh" run "$rig" "$dist/setup.exe")
-    echo "run: the setup has ended; its Wine prefix is $rig/prefix"
+    . "$rig/env"
+    (cd "$dist" && wine "$dist/setup.exe")
+    echo "run: the setup has ended"
+    summary
     exit 0
 fi
 
-echo "run: no display; running the setup on a virtual display"
+echo "run: no display; installing the sample product on a virtual display"
 "$here/wine-rig.sh" start "$rig"
 trap '"$here/wine-rig.sh" stop "$rig"' EXIT
 . "$rig/env"
@@ -29,18 +72,12 @@ mkdir -p "$shots"
 
 (cd "$dist" && wine "$dist/setup.exe") &
 setup=$!
-rect=$(wine "$drive" wait-dialog 30) || { echo "run: the setup dialog did not appear" >&2; exit 1; }
-set -- $rect
-sleep 0.5 # let the dialog finish painting
-xwd -root -silent -display "$DISPLAY" | convert xwd:- -crop "${3}x${4}+${1}+${2}" +repage "$shots/input-page.png"
-echo "run: the input page is in $shots/input-page.png"
-
-wine "$drive" click 1008 # Cancel
-i=0
-while kill -0 $setup 2>/dev/null; do
-    i=$((i + 1))
-    [ $i -le 100 ] || { echo "run: the setup did not end" >&2; kill $setup; exit 1; }
-    sleep 0.1
-done
-wait $setup
+wine "$drive" wait-dialog 30 >/dev/null || { echo "run: the setup dialog did not appear" >&2; exit 1; }
+screenshot input-page.png
+wine "$drive" click $CTL_CONTINUE
+wine "$drive" wait-visible $CTL_DONE 60 || { echo "run: the completion page did not appear" >&2; exit 1; }
+screenshot completion-page.png
+wine "$drive" click $CTL_EXIT
+wait_for_exit $setup
 echo "run: the setup ended"
+summary

@@ -109,6 +109,8 @@ env)
     cat "$rig/env"
     ;;
 stop)
+    # Small drives a test run left mapped (scripts/small-drive.sh).
+    [ ! -d "$rig/drives" ] || sh "$(dirname "$0")/small-drive.sh" umount-all "$rig" || true
     if [ -f "$rig/env" ]; then
         . "$rig/env"
         wineserver -k 2>/dev/null || true

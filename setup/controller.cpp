@@ -1,8 +1,13 @@
 /*
  * The dialog controller: all of the setup's work happens inside this one
- * procedure, on the thread that runs the dialog's modal loop.
+ * procedure, on the thread that runs the dialog's modal loop. Continue runs the
+ * whole install synchronously; Busy keeps the dialog from being closed under it.
  */
 #include <windows.h>
+#include "install/copy.h"
+#include "install/installdir.h"
+#include "register/registry.h"
+#include "register/startmenu.h"
 #include "setup/controller.h"
 #include "setup/dialog.h"
 #include "setup/manifest.h"
@@ -11,17 +16,142 @@
 namespace
 {
 
-void InitDialog(HWND dialog)
+void TellUser(HWND dialog, const char *text)
 {
+    MessageBoxA(dialog, text, SetupTitle, MB_OK);
+}
+
+/* Windows 3.x and older report a major version below 4; the setup needs the 4.0 shell. */
+int IsSupportedWindows(void)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version; /* 148: the original, pre-Ex size */
+    GetVersionExA(&version);
+    return version.dwMajorVersion >= 4;
+}
+
+void CentreOnScreen(HWND dialog)
+{
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    int x = (GetSystemMetrics(SM_CXSCREEN) - (frame.right - frame.left)) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - (frame.bottom - frame.top)) / 2;
+    SetWindowPos(dialog, HWND_TOP, x, y, 0, 0, SWP_NOSIZE);
+}
+
+void InitInputPage(HWND dialog)
+{
+    if (!IsSupportedWindows())
+    {
+        TellUser(dialog, "Nimbet does not work with this version of Windows.");
+        /* The page is still set up; the dialog closes once initialisation returns. */
+        EndDialog(dialog, 0);
+    }
     Busy = 0;
     Stage = 0;
+    CentreOnScreen(dialog);
     SetWindowTextA(dialog, SetupTitle);
+
     SendDlgItemMessageA(dialog, CTL_DIRECTORY, EM_LIMITTEXT, PathSize, 0);
     SetDlgItemTextA(dialog, CTL_DIRECTORY, DefaultInstallDir);
     SendDlgItemMessageA(dialog, CTL_DIRECTORY, EM_SETSEL, 0, -1);
     SetFocus(GetDlgItem(dialog, CTL_DIRECTORY));
+
     CheckDlgButton(dialog, CTL_STARTMENU, BST_CHECKED);
     EnableWindow(GetDlgItem(dialog, CTL_EXIT), FALSE);
+}
+
+void ShowControl(HWND dialog, int id, int show)
+{
+    ShowWindow(GetDlgItem(dialog, id), show ? SW_SHOW : SW_HIDE);
+}
+
+void ShowCompletionPage(HWND dialog)
+{
+    static const int inputControls[] = {CTL_DIRECTORY, CTL_PROMPT,    CTL_STATUS,
+                                        CTL_BROWSE,    CTL_STARTMENU, CTL_EXIT};
+    for (int id : inputControls)
+        ShowControl(dialog, id, 0);
+    ShowControl(dialog, CTL_DONE, 1);
+    ShowControl(dialog, CTL_CONTINUE, 0);
+    ShowControl(dialog, CTL_CANCEL, 0);
+    Stage = 1;
+    HWND exitButton = GetDlgItem(dialog, CTL_EXIT);
+    EnableWindow(exitButton, TRUE);
+    ShowWindow(exitButton, SW_SHOW);
+    SetFocus(exitButton);
+}
+
+/*
+ * The install run. A failure has already been told to the user and ends the
+ * setup; nothing is retried and nothing already copied is removed.
+ */
+void RunInstall(HWND dialog)
+{
+    Busy = 1;
+    GetWindowTextA(GetDlgItem(dialog, CTL_DIRECTORY), InstallDir, PathSize);
+
+    if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
+    {
+        EndDialog(dialog, 0);
+        return;
+    }
+
+    ShowStatus(dialog, "Creating directory..");
+    EnableWindow(GetDlgItem(dialog, CTL_CONTINUE), FALSE);
+    EnableWindow(GetDlgItem(dialog, CTL_CANCEL), FALSE);
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    if (!CreateInstallDirectory())
+    {
+        TellUser(dialog, "Could not create the directory for Nimbet 2 Alpha.");
+        EndDialog(dialog, 0);
+        return;
+    }
+
+    /* No messages are dispatched during the copy: paint the page now. */
+    UpdateWindow(dialog);
+    if (!CopyProductFiles(dialog))
+    {
+        EndDialog(dialog, 0);
+        return;
+    }
+
+    if (IsDlgButtonChecked(dialog, CTL_STARTMENU) == BST_CHECKED)
+    {
+        ShowStatus(dialog, "Creating StartMenu shortcut");
+        CreateStartMenuGroup();
+    }
+    ShowStatus(dialog, "");
+    WriteRegistryEntries(AppKeyPath, UninstallKeyPath, ProductName, 0);
+
+    ShowCompletionPage(dialog);
+    Busy = 0;
+}
+
+void OnCommand(HWND dialog, WPARAM command)
+{
+    switch (command)
+    {
+    case CTL_BROWSE:
+        if (Stage == 0)
+            BrowseForDirectory(dialog);
+        break;
+    case CTL_EXIT:
+        EndDialog(dialog, 0);
+        break;
+    case CTL_CONTINUE:
+        if (Busy > 0)
+            break;
+        if (Stage == 0)
+            RunInstall(dialog);
+        else
+            EndDialog(dialog, 0);
+        break;
+    case CTL_CANCEL:
+        if (!Busy)
+            EndDialog(dialog, 0);
+        break;
+    }
 }
 
 } // namespace
@@ -32,16 +162,24 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     switch (message)
     {
     case WM_INITDIALOG:
-        InitDialog(dialog);
+        InitInputPage(dialog);
         /* The focus was set explicitly. */
         return FALSE;
+    case WM_SETCURSOR:
+        if (!Busy)
+            return FALSE;
+        SetCursor(LoadCursorA(NULL, IDC_WAIT));
+        /* The dialog's answer to a control asking is the message result, not
+           the procedure's: without it the control puts its own cursor back. */
+        SetWindowLongA(dialog, DWL_MSGRESULT, TRUE);
+        return TRUE;
     case WM_CLOSE:
         if (!Busy)
             EndDialog(dialog, 0);
         return FALSE;
     case WM_COMMAND:
-        if (wParam == CTL_CANCEL && !Busy)
-            EndDialog(dialog, 0);
+        /* A click on one of the buttons; the platform's IDCANCEL (Escape) has no handler. */
+        OnCommand(dialog, wParam);
         return FALSE;
     }
     return FALSE;

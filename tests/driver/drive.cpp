@@ -3,6 +3,7 @@
  * running setup (the run command on a virtual display). Exit code 0 on success.
  *
  *   drive.exe wait-dialog SECONDS    wait for the dialog; print "x y width height"
+ *   drive.exe wait-visible ID SECONDS wait until the control with that id is shown
  *   drive.exe click ID               press the control with that id
  *   drive.exe text ID                print the control's text
  */
@@ -15,7 +16,8 @@ int main(int argc, char **argv)
 {
     if (argc < 3)
     {
-        fprintf(stderr, "usage: drive.exe wait-dialog SECONDS | click ID | text ID\n");
+        fprintf(stderr, "usage: drive.exe wait-dialog SECONDS | wait-visible ID SECONDS | click ID "
+                        "| text ID\n");
         return 2;
     }
     const char *command = argv[1];
@@ -37,6 +39,21 @@ int main(int argc, char **argv)
     {
         fprintf(stderr, "drive: no setup dialog\n");
         return 1;
+    }
+    if (strcmp(command, "wait-visible") == 0 && argc >= 4)
+    {
+        HWND control = GetDlgItem(dialog, atoi(argv[2]));
+        DWORD start = GetTickCount();
+        while (!IsWindowVisible(control))
+        {
+            if (GetTickCount() - start >= (DWORD)atoi(argv[3]) * 1000 || !IsWindow(control))
+            {
+                fprintf(stderr, "drive: control %s was not shown\n", argv[2]);
+                return 1;
+            }
+            Sleep(20);
+        }
+        return 0;
     }
     if (strcmp(command, "click") == 0)
     {

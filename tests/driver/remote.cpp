@@ -10,13 +10,21 @@
 namespace
 {
 
+const DWORD pollMs = 20;
+
 struct Search
 {
     DWORD processId;
+    bool wantDialog; /* the setup dialog, or else a message box */
     HWND found;
 };
 
-BOOL CALLBACK MatchSetupDialog(HWND window, LPARAM context)
+bool IsSetupDialogWindow(HWND window)
+{
+    return GetDlgItem(window, CTL_STATUS) != NULL && GetDlgItem(window, CTL_DIRECTORY) != NULL;
+}
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
 {
     Search *search = reinterpret_cast<Search *>(context);
     DWORD owner = 0;
@@ -24,14 +32,62 @@ BOOL CALLBACK MatchSetupDialog(HWND window, LPARAM context)
     if (search->processId != 0 && owner != search->processId)
         return TRUE;
     char className[16] = "";
-    char title[64] = "";
     GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    if (lstrcmpA(className, "#32770") == 0 && lstrcmpA(title, SetupTitle) == 0 &&
-        GetDlgItem(window, CTL_STATUS) != NULL)
+    if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    if (search->wantDialog)
     {
-        search->found = window;
-        return FALSE;
+        char title[64] = "";
+        GetWindowTextA(window, title, sizeof title);
+        if (lstrcmpA(title, SetupTitle) != 0 || !IsSetupDialogWindow(window))
+            return TRUE;
+    }
+    else if (IsSetupDialogWindow(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindWindowOf(DWORD processId, bool wantDialog)
+{
+    Search search = {processId, wantDialog, NULL};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000,
+                        &length);
+    return text;
+}
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM context)
+{
+    RemoteMessageBox *box = reinterpret_cast<RemoteMessageBox *>(context);
+    char className[32] = "";
+    GetClassNameA(child, className, sizeof className);
+    LONG style = GetWindowLongA(child, GWL_STYLE);
+    bool visible = (style & WS_VISIBLE) != 0;
+    if (lstrcmpiA(className, "Button") == 0)
+    {
+        if (visible)
+            box->buttons.push_back(WindowText(child));
+    }
+    else if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
+    {
+        /* Wine keeps the icon control of a box without icon, only empty. */
+        DWORD_PTR icon = 0;
+        SendMessageTimeoutA(child, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 5000, &icon);
+        box->iconShown = box->iconShown || (visible && icon != 0);
+    }
+    else if (lstrcmpiA(className, "Static") == 0)
+    {
+        std::string text = WindowText(child);
+        if (!text.empty())
+            box->text = text;
     }
     return TRUE;
 }
@@ -40,9 +96,7 @@ BOOL CALLBACK MatchSetupDialog(HWND window, LPARAM context)
 
 HWND FindSetupDialog(DWORD processId)
 {
-    Search search = {processId, NULL};
-    EnumWindows(MatchSetupDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindWindowOf(processId, true);
 }
 
 HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs)
@@ -51,11 +105,11 @@ HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs)
     for (;;)
     {
         HWND dialog = FindSetupDialog(processId);
-        if (dialog && IsWindowVisible(dialog))
+        if (dialog)
             return dialog;
         if (GetTickCount() - start >= timeoutMs)
             return NULL;
-        Sleep(20);
+        Sleep(pollMs);
     }
 }
 
@@ -66,9 +120,74 @@ void ClickControl(HWND dialog, int id)
 
 std::string RemoteControlText(HWND dialog, int id)
 {
-    char text[1024] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, (LPARAM)text,
-                        SMTO_ABORTIFHUNG, 5000, &length);
-    return text;
+    return WindowText(GetDlgItem(dialog, id));
+}
+
+void SetRemoteControlText(HWND dialog, int id, const std::string &text)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(GetDlgItem(dialog, id), WM_SETTEXT, 0, (LPARAM)text.c_str(),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+HWND RemoteFocus(HWND dialog)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, NULL), &info))
+        return NULL;
+    return info.hwndFocus;
+}
+
+bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, RemoteMessageBox *box)
+{
+    DWORD start = GetTickCount();
+    HWND window;
+    while ((window = FindWindowOf(processId, false)) == NULL)
+    {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(pollMs);
+    }
+    *box = RemoteMessageBox();
+    box->window = window;
+    box->caption = WindowText(window);
+    box->owner = GetWindow(window, GW_OWNER);
+    EnumChildWindows(window, CollectChild, reinterpret_cast<LPARAM>(box));
+    return true;
+}
+
+void AnswerMessageBox(const RemoteMessageBox &box)
+{
+    HWND first = FindWindowExA(box.window, NULL, "Button", NULL);
+    PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(first), BN_CLICKED),
+                 (LPARAM)first);
+}
+
+SetupProcess StartSetup(const std::string &exePath, const std::string &directory)
+{
+    SetupProcess process = {};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string commandLine = "\"" + exePath + "\"";
+    process.started = CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
+                                     directory.c_str(), &startup, &process.info) != 0;
+    return process;
+}
+
+bool WaitForSetupExit(SetupProcess *process, DWORD timeoutMs, DWORD *exitCode)
+{
+    if (!process->started)
+        return false;
+    bool ended = WaitForSingleObject(process->info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    if (!ended)
+    {
+        TerminateProcess(process->info.hProcess, 99);
+        WaitForSingleObject(process->info.hProcess, 5000);
+    }
+    GetExitCodeProcess(process->info.hProcess, exitCode);
+    CloseHandle(process->info.hProcess);
+    CloseHandle(process->info.hThread);
+    process->started = false;
+    return ended;
 }

@@ -27,7 +27,11 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM context)
     if (lstrcmpiA(className, "Button") == 0)
         box->buttons.push_back(text);
     else if (lstrcmpiA(className, "Static") == 0 && (style & SS_TYPEMASK) == SS_ICON)
-        box->iconShown = box->iconShown || (style & WS_VISIBLE) != 0;
+    {
+        /* Wine keeps the icon control visible but empty when no icon was asked for. */
+        bool holdsIcon = SendMessageA(child, STM_GETICON, 0, 0) != 0;
+        box->iconShown = box->iconShown || ((style & WS_VISIBLE) != 0 && holdsIcon);
+    }
     else if (lstrcmpiA(className, "Static") == 0 && text[0] != '\0')
         box->text = text;
     return TRUE;

@@ -1,0 +1,17 @@
+/*
+ * Copying the product's files from the directory the setup runs from into the
+ * install directory, in table order, with a percentage in the status line.
+ */
+#ifndef INSTALL_COPY_H
+#define INSTALL_COPY_H
+
+#include <windows.h>
+
+/*
+ * Copies every file of the table from SourceDir to InstallDir, counting them in
+ * FilesCopied. Returns 1 when all are in place, or 0 at the first file that
+ * could not be copied, after telling the user in a box owned by dialog.
+ */
+int CopyProductFiles(HWND dialog);
+
+#endif

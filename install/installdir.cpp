@@ -1,0 +1,172 @@
+/*
+ * The install directory's operations: the folder picker, the free-space test
+ * and the creation of the directory with its missing parents. The controller
+ * calls them from its Browse and Continue commands.
+ */
+#include <windows.h>
+#include <shlobj.h>
+#include "install/installdir.h"
+#include "install/paths.h"
+#include "setup/dialog.h"
+#include "setup/format.h"
+#include "setup/manifest.h"
+#include "setup/state.h"
+
+/*
+ * Windows 95's SHELL32 exports the picker calls under their plain ANSI names,
+ * which later systems keep. The header maps those names to the A/W forms, so
+ * the mapping is undone and the plain names are declared and imported.
+ */
+#undef SHBrowseForFolder
+#undef SHGetPathFromIDList
+extern "C" WINSHELLAPI LPITEMIDLIST WINAPI SHBrowseForFolder(LPBROWSEINFOA info);
+extern "C" WINSHELLAPI BOOL WINAPI SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path);
+
+namespace
+{
+
+int IsDriveLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+/*
+ * The root GetDiskFreeSpaceA can answer for path, in a PathSize buffer: "X:\"
+ * for a path on a drive letter (with its backslash or without, as in "c:" or
+ * "c:dir"), "\\server\share\" for a network path, and "" (the current drive)
+ * for a relative one. Returns 0 when no root can be named.
+ */
+int FormRoot(const char *path, char *root)
+{
+    if (IsDriveLetter(path[0]) && path[1] == ':')
+    {
+        root[0] = path[0];
+        root[1] = ':';
+        root[2] = '\\';
+        root[3] = '\0';
+        return 1;
+    }
+    if (path[0] == '\\' && path[1] == '\\')
+    {
+        /* Keep "\\server\share" and end it with a backslash. */
+        const char *end = path + 2;
+        int separators = 0;
+        for (; *end; end = CharNextA(end))
+        {
+            if (*end == '\\' && ++separators == 2)
+                break;
+        }
+        int length = (int)(end - path);
+        if (length + 2 > PathSize)
+            return 0;
+        for (int i = 0; i < length; i++)
+            root[i] = path[i];
+        root[length] = '\\';
+        root[length + 1] = '\0';
+        return 1;
+    }
+    root[0] = '\0';
+    return path[0] != '\0';
+}
+
+/* Copies a path between PathSize buffers, cut to fit. */
+void CopyPath(char *to, const char *from)
+{
+    int i = 0;
+    for (; i < PathSize - 1 && from[i] != '\0'; i++)
+        to[i] = from[i];
+    to[i] = '\0';
+}
+
+/* True when path exists and is a directory, not a file of that name. */
+int IsDirectory(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+} // namespace
+
+void BrowseForDirectory(HWND dialog)
+{
+    char path[PathSize];
+    BROWSEINFOA info = {};
+    info.hwndOwner = dialog;
+    info.pidlRoot = NULL;
+    info.pszDisplayName = path;
+    info.lpszTitle = NULL;
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = NULL;
+    info.lParam = 0;
+
+    LPITEMIDLIST chosen = SHBrowseForFolder(&info);
+    if (chosen == NULL)
+        return;
+    /* An item without a file-system path leaves the field as it was. */
+    if (SHGetPathFromIDList(chosen, path))
+        SetDlgItemTextA(dialog, CTL_DIRECTORY, path);
+
+    IMalloc *allocator = NULL;
+    if (SUCCEEDED(SHGetMalloc(&allocator)))
+    {
+        allocator->Free(chosen);
+        allocator->Release();
+    }
+}
+
+int EnoughFreeSpace(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters,
+                    const char *format, char *message)
+{
+    ULONGLONG freeBytes = (ULONGLONG)freeClusters * bytesPerSector * sectorsPerCluster;
+    if (freeBytes >= (ULONGLONG)RequiredBytes)
+        return 1;
+    FormatText(message, SpaceMessageSize, format, RequiredBytes - (long)freeBytes);
+    return 0;
+}
+
+int CheckDiskSpace(const char *format)
+{
+    char root[PathSize];
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD totalClusters = 0;
+    /* Where the drive cannot tell, let the later steps meet the real problem. */
+    if (!FormRoot(InstallDir, root) ||
+        !GetDiskFreeSpaceA(root[0] ? root : NULL, &sectorsPerCluster, &bytesPerSector,
+                           &freeClusters, &totalClusters))
+        return 1;
+
+    char message[SpaceMessageSize];
+    if (EnoughFreeSpace(sectorsPerCluster, bytesPerSector, freeClusters, format, message))
+        return 1;
+    MessageBoxA(NULL, message, SetupTitle, MB_OK);
+    return 0;
+}
+
+int CreateInstallDirectory(void)
+{
+    /*
+     * Each pass creates one missing level, so there can be no more passes than
+     * the path has levels; the bound only guards against a file system that
+     * reports a creation it did not make.
+     */
+    for (int pass = 0; pass < PathSize; pass++)
+    {
+        /*
+         * Asking whether it is a directory, rather than reading the error, also
+         * refuses a file of that name (which "already exists" too) and accepts
+         * a drive's root (which some systems answer with access denied).
+         */
+        if (CreateDirectoryA(InstallDir, NULL) || IsDirectory(InstallDir))
+            return 1;
+
+        CopyPath(ScratchPath, InstallDir);
+        do
+        {
+            if (!StripLastComponent(ScratchPath))
+                return 0;
+        } while (!CreateDirectoryA(ScratchPath, NULL));
+    }
+    return 0;
+}

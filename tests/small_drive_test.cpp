@@ -1,0 +1,117 @@
+/*
+ * The install on a drive that is really short of space: a 3 MB tmpfs the test
+ * run maps as drive T: (scripts/small-drive.sh). Without it these tests skip.
+ */
+#include <gtest/gtest.h>
+#include <string>
+#include "install/copy.h"
+#include "install/installdir.h"
+#include "setup/manifest.h"
+#include "setup/state.h"
+#include "support/testing.h"
+
+namespace
+{
+
+const char SpaceFormat[] = "You need about %ld more bytes of disk space to install Nimbet.";
+
+/* The mount script leaves its reason beside the rig's prefix when it cannot mount. */
+std::string WhyNoSmallDrive()
+{
+    char prefix[MAX_PATH] = "";
+    GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    std::string note = ReadFileBytes(std::string("Z:") + prefix + "/../drives/t.unavailable");
+    while (!note.empty() && (note.back() == '\n' || note.back() == '\r'))
+        note.pop_back();
+    return "drive T: is not mapped" + (note.empty() ? std::string() : ": " + note);
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+HWND Unowned()
+{
+    return NULL;
+}
+
+class SmallDrive : public testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (GetDriveTypeA("T:\\") == DRIVE_NO_ROOT_DIR)
+            GTEST_SKIP() << WhyNoSmallDrive();
+        ULARGE_INTEGER available, total, free;
+        ASSERT_TRUE(GetDiskFreeSpaceExA("T:\\", &available, &total, &free));
+        ASSERT_LT(free.QuadPart, (ULONGLONG)RequiredBytes) << "drive T: is not short of space";
+        shortfall_ = "You need about " + std::to_string(RequiredBytes - (long)free.QuadPart) +
+                     " more bytes of disk space to install Nimbet.";
+    }
+    void TearDown() override
+    {
+        RemoveTree("T:\\Nimbet 2 Alpha");
+        SetCurrentDirectoryA("C:\\");
+    }
+    std::string shortfall_;
+};
+
+void Install(const char *directory)
+{
+    lstrcpyA(InstallDir, directory);
+}
+
+} // namespace
+
+TEST_F(SmallDrive, CheckDiskSpaceTellsTheShortfallInAnUnownedPlainBox)
+{
+    /* The drive's root is found with or without a backslash after the letter. */
+    for (const char *directory : {"T:\\Nimbet 2 Alpha", "t:", "T:Nimbet 2 Alpha"})
+    {
+        SCOPED_TRACE(directory);
+        Install(directory);
+        MessageBoxCatcher boxes;
+        EXPECT_EQ(0, CheckDiskSpace(SpaceFormat));
+        ASSERT_EQ(1u, boxes.Seen().size());
+        const SeenMessageBox &box = boxes.Seen()[0];
+        EXPECT_EQ(shortfall_, box.text);
+        EXPECT_EQ(SetupTitle, box.caption);
+        EXPECT_EQ(Unowned(), box.owner);
+        EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons);
+        EXPECT_FALSE(box.iconShown);
+    }
+}
+
+TEST_F(SmallDrive, RelativeDirectoryIsJudgedOnTheCurrentDrive)
+{
+    ASSERT_TRUE(SetCurrentDirectoryA("T:\\"));
+    Install("Nimbet 2 Alpha");
+    MessageBoxCatcher boxes;
+    EXPECT_EQ(0, CheckDiskSpace(SpaceFormat));
+    ASSERT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ(shortfall_, boxes.Seen()[0].text);
+}
+
+TEST_F(SmallDrive, CopyStopsAtTheFileThatNoLongerFits)
+{
+    /* Two 1.2 MB files fit on the 3 MB drive, the third does not. */
+    std::string source = FreshDirectory("small-drive-source");
+    for (int i = 0; i < ProductFileCount; i++)
+        WriteFileBytes(source + "\\" + ProductFiles[i], std::string(1200000, 'a' + i));
+    lstrcpyA(SourceDir, source.c_str());
+    Install("T:\\Nimbet 2 Alpha");
+    ASSERT_EQ(1, CreateInstallDirectory());
+
+    HWND dialog = CreateSetupDialog(PlainDialogProc);
+    MessageBoxCatcher boxes;
+    EXPECT_EQ(0, CopyProductFiles(dialog));
+    ASSERT_EQ(1u, boxes.Seen().size());
+    EXPECT_EQ("Could not copy calm.mid", boxes.Seen()[0].text);
+    EXPECT_EQ(dialog, boxes.Seen()[0].owner);
+    EXPECT_EQ(std::string(1200000, 'a'), ReadFileBytes("T:\\Nimbet 2 Alpha\\Nim2Alph.exe"));
+    EXPECT_EQ(std::string(1200000, 'b'), ReadFileBytes("T:\\Nimbet 2 Alpha\\tour.kvr"));
+    EXPECT_FALSE(FileExists("T:\\Nimbet 2 Alpha\\nimbet2.mid"));
+    DestroyWindow(dialog);
+    RemoveTree(source);
+}
