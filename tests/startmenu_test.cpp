@@ -3,8 +3,6 @@
  * and what the converter, a recording stand-in, was started with and found.
  */
 #include <gtest/gtest.h>
-#include <objbase.h>
-#include <shlobj.h>
 #include <string>
 #include "register/startmenu.h"
 #include "setup/state.h"
@@ -69,49 +67,6 @@ std::string ExpectedWithLongPaths(const std::string &directory)
     return ExpectedGroup(directory, [](const std::string &path) { return path; });
 }
 
-/* The group's folder under the user's Programs folder, where the shell's links go. */
-std::string GroupFolder()
-{
-    char programs[MAX_PATH] = "";
-    EXPECT_TRUE(SHGetSpecialFolderPathA(NULL, programs, CSIDL_PROGRAMS, FALSE));
-    return std::string(programs) + "\\Nimbet 2 Alpha";
-}
-
-struct Link
-{
-    bool loaded;
-    std::string target, arguments, workingDirectory;
-};
-
-/* A shell link read back through the shell itself. */
-Link ReadLink(const std::string &path)
-{
-    Link link = {};
-    IShellLinkA *shellLink = NULL;
-    IPersistFile *file = NULL;
-    WCHAR widePath[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void **>(&shellLink))))
-        return link;
-    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))))
-    {
-        link.loaded = SUCCEEDED(file->Load(widePath, STGM_READ));
-        file->Release();
-    }
-    char text[MAX_PATH] = "";
-    shellLink->GetPath(text, sizeof text, NULL, SLGP_RAWPATH);
-    link.target = text;
-    text[0] = '\0';
-    shellLink->GetArguments(text, sizeof text);
-    link.arguments = text;
-    text[0] = '\0';
-    shellLink->GetWorkingDirectory(text, sizeof text);
-    link.workingDirectory = text;
-    shellLink->Release();
-    return link;
-}
-
 /* A directory of exactly length characters under C:\tests. */
 std::string DirectoryOfLength(size_t length)
 {
@@ -125,14 +80,14 @@ class StartMenuGroup : public testing::Test
     void SetUp() override
     {
         CoInitialize(NULL);
-        RemoveTree(GroupFolder());
+        RemoveTree(StartMenuGroupFolder());
         RemoveTree(groupFile);
         CreateDirectoryA("C:\\tests", NULL);
         lstrcpyA(savedInstallDir, InstallDir);
     }
     void TearDown() override
     {
-        RemoveTree(GroupFolder());
+        RemoveTree(StartMenuGroupFolder());
         CoUninitialize();
         RemoveTree(groupFile);
         for (const std::string &directory : madeDirectories)
@@ -176,14 +131,15 @@ TEST_F(StartMenuGroup, DescribesTheFourItemsAndStartsTheConverterHidden)
     EXPECT_EQ(SW_HIDE, run.showWindow);
     EXPECT_TRUE(run.groupFileFound);
     EXPECT_EQ(expected, run.groupFile);
-    EXPECT_FALSE(DirectoryExists(GroupFolder())) << "links made although the converter started";
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()))
+        << "links made although the converter started";
 }
 
 TEST_F(StartMenuGroup, WithoutAConverterTheShellLinksMakeTheGroup)
 {
     WriteFileBytes(groupFile, std::string(5000, 'x'));
-    ASSERT_TRUE(CreateDirectoryA(GroupFolder().c_str(), NULL));
-    WriteFileBytes(GroupFolder() + "\\Readme.lnk", "an older, broken link");
+    ASSERT_TRUE(CreateDirectoryA(StartMenuGroupFolder().c_str(), NULL));
+    WriteFileBytes(StartMenuGroupFolder() + "\\Readme.lnk", "an older, broken link");
     UseInstallDir("c:\\Nimbet 2 Alpha", true);
 
     /* Wine has no grpconv of its own: the start fails silently. */
@@ -195,7 +151,7 @@ TEST_F(StartMenuGroup, WithoutAConverterTheShellLinksMakeTheGroup)
     for (const Item &item : items)
     {
         SCOPED_TRACE(item.name);
-        Link link = ReadLink(GroupFolder() + "\\" + item.name + ".lnk");
+        ShellLink link = ReadShellLink(StartMenuGroupFolder() + "\\" + item.name + ".lnk");
         ASSERT_TRUE(link.loaded);
         EXPECT_EQ(std::string("c:\\Nimbet 2 Alpha\\") + item.file, link.target);
         EXPECT_EQ(item.arguments[0] ? "1" : "", link.arguments);
@@ -259,7 +215,7 @@ TEST_F(StartMenuGroup, NothingIsWrittenOrStartedWhenAnItemPathIsTooLong)
 
     EXPECT_EQ(previous, ReadFileBytes(groupFile));
     EXPECT_FALSE(converter.Started());
-    EXPECT_FALSE(DirectoryExists(GroupFolder()));
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
 }
 
 TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileCannotBeCreated)
@@ -273,7 +229,7 @@ TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileCannotBeCreated)
 
     EXPECT_TRUE(DirectoryExists(groupFile));
     EXPECT_FALSE(converter.Started());
-    EXPECT_FALSE(DirectoryExists(GroupFolder()));
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
 }
 
 } // namespace
