@@ -1,9 +1,13 @@
 /*
  * The Start menu group, made the way setups of this kind always have: a
  * program-group description in SETUP.INI in the Windows directory, then the
- * platform's converter, "grpconv -o", which builds the group from it.
+ * platform's converter, "grpconv -o", which builds the group from it. Where
+ * there is no converter (current Windows, Wine), the same group is made with
+ * the shell's own links.
  */
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
 #include "register/startmenu.h"
 #include "install/paths.h"
 #include "setup/format.h"
@@ -16,25 +20,27 @@ namespace
 enum
 {
     ItemCount = 4,
+    /* An item's command line: a path, a space and its arguments. */
+    CommandSize = PathSize + 8,
     /*
      * Three short header lines, then per item at most two full paths (command
      * line and working directory), the item's name, " 1" and the quotes, commas
      * and line end: about 2,300 bytes at the very most.
      */
-    GroupTextSize = 64 + ItemCount * (2 * PathSize + 64)
+    GroupTextSize = 64 + ItemCount * (PathSize + CommandSize + 64)
 };
 
 struct GroupItem
 {
     const char *name;
     int file;              /* row of the file table */
-    const char *arguments; /* appended to the command line */
+    const char *arguments; /* given to the program, if any */
 };
 
 const GroupItem GroupItems[ItemCount] = {
     {ProductName, MainProgramFile, ""},
     {"Readme", ReadmeFile, ""},
-    {"Configuration", ConfigurationFile, " 1"},
+    {"Configuration", ConfigurationFile, "1"},
     {"Uninstall Nimbet 2 Alpha", UninstallerFile, ""},
 };
 
@@ -42,43 +48,52 @@ const GroupItem GroupItems[ItemCount] = {
 const char GroupFormat[] = "[progman.groups]\r\n"
                            "groupX=%s\r\n"
                            "[groupX]\r\n"
-                           "\"%s\",\"%s%s\",,,,\"%s\"\r\n"
-                           "\"%s\",\"%s%s\",,,,\"%s\"\r\n"
-                           "\"%s\",\"%s%s\",,,,\"%s\"\r\n"
-                           "\"%s\",\"%s%s\",,,,\"%s\"\r\n";
+                           "\"%s\",\"%s\",,,,\"%s\"\r\n"
+                           "\"%s\",\"%s\",,,,\"%s\"\r\n"
+                           "\"%s\",\"%s\",,,,\"%s\"\r\n"
+                           "\"%s\",\"%s\",,,,\"%s\"\r\n";
+
+/* The item's installed file, InstallDir joined with its name. */
+int GetItemTarget(const GroupItem *item, char *path)
+{
+    lstrcpyA(path, InstallDir);
+    return JoinPath(path, ProductFiles[item->file]);
+}
 
 /*
- * An item's command line: the short (8.3) form of its installed path, or the
- * long path where the platform cannot give the short form. Fails only when the
- * path itself does not fit.
+ * An item's command line (CommandSize bytes): the short (8.3) form of its
+ * installed path, or the long path where the platform cannot give the short
+ * form, then its arguments. Fails only when the path itself does not fit.
  */
 int GetItemCommand(const GroupItem *item, char *command)
 {
     char path[PathSize];
-    lstrcpyA(path, InstallDir);
-    if (!JoinPath(path, ProductFiles[item->file]))
+    if (!GetItemTarget(item, path))
         return 0;
     DWORD length = GetShortPathNameA(path, command, PathSize);
     if (length == 0 || length >= PathSize)
         lstrcpyA(command, path);
+    if (item->arguments[0] != '\0')
+        FormatText(command + lstrlenA(command), CommandSize - lstrlenA(command), " %s",
+                   item->arguments);
     return 1;
 }
 
 /* The whole of SETUP.INI, or 0 when any part of it cannot be formed in full. */
 int ComposeGroupText(char *text, int size)
 {
-    char commands[ItemCount][PathSize];
+    char commands[ItemCount][CommandSize];
     for (int i = 0; i < ItemCount; i++)
     {
         if (!GetItemCommand(&GroupItems[i], commands[i]))
             return 0;
     }
     const GroupItem *items = GroupItems;
-    return FormatText(text, size, GroupFormat, ProductName,                       //
-                      items[0].name, commands[0], items[0].arguments, InstallDir, //
-                      items[1].name, commands[1], items[1].arguments, InstallDir, //
-                      items[2].name, commands[2], items[2].arguments, InstallDir, //
-                      items[3].name, commands[3], items[3].arguments, InstallDir);
+    return FormatText(text, size, GroupFormat, ProductName,   //
+                      items[0].name, commands[0], InstallDir, //
+                      items[1].name, commands[1], InstallDir, //
+                      items[2].name, commands[2], InstallDir, //
+                      items[3].name, commands[3], InstallDir);
 }
 
 int GetGroupFilePath(char *path)
@@ -101,6 +116,76 @@ int WriteGroupFile(const char *path, const char *text)
     return written == length;
 }
 
+/*
+ * The shell's ANSI names as Windows 95 exports them; the headers would
+ * otherwise bind the "A" names, which Windows 95's SHELL32 lacks.
+ */
+#undef SHGetPathFromIDList
+extern "C" BOOL WINAPI SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path);
+
+/* The user's Programs folder of the Start menu, as a PathSize path. */
+int GetProgramsFolder(char *path)
+{
+    LPITEMIDLIST list = NULL;
+    if (FAILED(SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &list)))
+        return 0;
+    int found = SHGetPathFromIDList(list, path);
+    IMalloc *allocator = NULL;
+    if (SUCCEEDED(SHGetMalloc(&allocator)))
+    {
+        allocator->Free(list);
+        allocator->Release();
+    }
+    return found;
+}
+
+/* Saves one shell link, replacing a file of the same name. */
+int SaveLink(const char *linkPath, const char *target, const char *arguments)
+{
+    WCHAR widePath[PathSize];
+    if (!MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, PathSize))
+        return 0;
+    IShellLinkA *link = NULL;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void **>(&link))))
+        return 0;
+    int saved = 0;
+    IPersistFile *file = NULL;
+    link->SetPath(target);
+    link->SetArguments(arguments);
+    link->SetWorkingDirectory(InstallDir);
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))))
+    {
+        saved = SUCCEEDED(file->Save(widePath, TRUE));
+        file->Release();
+    }
+    link->Release();
+    return saved;
+}
+
+/* The group as a folder named after the product in Programs, one link per item. */
+void CreateShellGroup(void)
+{
+    char folder[PathSize];
+    if (!GetProgramsFolder(folder) || !JoinPath(folder, ProductName))
+        return;
+    CreateDirectoryA(folder, NULL);
+
+    HRESULT com = CoInitialize(NULL);
+    for (int i = 0; i < ItemCount; i++)
+    {
+        const GroupItem *item = &GroupItems[i];
+        char target[PathSize];
+        char linkPath[PathSize];
+        if (GetItemTarget(item, target) &&
+            FormatText(linkPath, sizeof linkPath, "%s\\%s.lnk", folder, item->name))
+            SaveLink(linkPath, target, item->arguments);
+    }
+    if (SUCCEEDED(com))
+        CoUninitialize();
+    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, folder, NULL);
+}
+
 } // namespace
 
 void CreateStartMenuGroup(void)
@@ -110,6 +195,9 @@ void CreateStartMenuGroup(void)
     /* A cut or partial description would hand the converter a broken group. */
     if (!GetGroupFilePath(path) || !ComposeGroupText(text, sizeof text))
         return;
-    if (WriteGroupFile(path, text))
-        WinExec("grpconv -o", SW_HIDE);
+    if (!WriteGroupFile(path, text))
+        return;
+    /* WinExec answers 31 or less when the converter cannot be started. */
+    if (WinExec("grpconv -o", SW_HIDE) <= 31)
+        CreateShellGroup();
 }

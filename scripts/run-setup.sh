@@ -27,6 +27,11 @@ summary() {
     fi
     [ -f "$WINEPREFIX/drive_c/windows/SETUP.INI" ] &&
         echo "run: the Start menu group file is $WINEPREFIX/drive_c/windows/SETUP.INI"
+    group=$(find "$WINEPREFIX/drive_c/users" -type d -path '*/Start Menu/Programs/Nimbet 2 Alpha' 2>/dev/null | head -n 1)
+    if [ -n "$group" ]; then
+        echo "run: the Start menu group (Wine has no converter, so the setup made the links) is $group:"
+        ls -1 "$group" | sed 's/^/    /'
+    fi
     echo "run: registry values written:"
     for key in 'HKCU\Software\Orvanex\Nimbet 2 Alpha' \
         'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Nimbet 2 Alpha'; do

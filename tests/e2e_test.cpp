@@ -10,6 +10,7 @@
 #include "driver/remote.h"
 #include "setup/dialog.h"
 #include "setup/manifest.h"
+#include "support/converter.h"
 #include "support/testing.h"
 
 namespace
@@ -72,10 +73,11 @@ bool KeyExists(HKEY root, const char *key)
 /* What an install leaves behind, for "nothing changed" comparisons. */
 struct Traces
 {
-    bool installDir, setupIni, appKey, uninstallKey;
+    bool installDir, setupIni, startMenuGroup, appKey, uninstallKey;
     bool operator==(const Traces &o) const
     {
-        return installDir == o.installDir && setupIni == o.setupIni && appKey == o.appKey &&
+        return installDir == o.installDir && setupIni == o.setupIni &&
+               startMenuGroup == o.startMenuGroup && appKey == o.appKey &&
                uninstallKey == o.uninstallKey;
     }
 };
@@ -83,7 +85,8 @@ struct Traces
 Traces TracesOfInstall()
 {
     return {DirectoryExists(defaultDir), FileExists(WindowsFile("SETUP.INI")),
-            KeyExists(HKEY_CURRENT_USER, appKey), KeyExists(HKEY_LOCAL_MACHINE, uninstallKey)};
+            DirectoryExists(StartMenuGroupFolder()), KeyExists(HKEY_CURRENT_USER, appKey),
+            KeyExists(HKEY_LOCAL_MACHINE, uninstallKey)};
 }
 
 std::vector<std::string> Lines(const std::string &text)
@@ -100,6 +103,8 @@ class SetupRun : public testing::Test
   protected:
     void SetUp() override
     {
+        CoInitialize(NULL);
+        RemoveTree(StartMenuGroupFolder());
         RemoveTree(defaultDir);
         RemoveTree("C:\\e2e");
         DeleteFileA(WindowsFile("SETUP.INI").c_str());
@@ -127,6 +132,7 @@ class SetupRun : public testing::Test
         if (hook_)
             UnhookWindowsHookEx(hook_);
         RegDeleteKeyA(HKEY_CURRENT_USER, versionKey);
+        CoUninitialize();
     }
 
     static std::string DistFile(const char *name)
@@ -231,6 +237,26 @@ class SetupRun : public testing::Test
                   ReadValue(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString"));
     }
 
+    /* Wine has no program-group converter, so the setup makes the group's links itself. */
+    void ExpectStartMenuLinksFor(const std::string &dir)
+    {
+        const struct
+        {
+            const char *name, *file, *arguments;
+        } items[] = {{"Nimbet 2 Alpha", "Nim2Alph.exe", ""},
+                     {"Readme", "Notes.doc", ""},
+                     {"Configuration", "options.exe", "1"},
+                     {"Uninstall Nimbet 2 Alpha", "Unsetup.exe", ""}};
+        for (const auto &item : items)
+        {
+            ShellLink link = ReadShellLink(StartMenuGroupFolder() + "\\" + item.name + ".lnk");
+            EXPECT_TRUE(link.loaded) << item.name;
+            EXPECT_EQ(dir + "\\" + item.file, link.target);
+            EXPECT_EQ(item.arguments, link.arguments);
+            EXPECT_EQ(dir, link.workingDirectory);
+        }
+    }
+
     void InstallWithDefaults()
     {
         HWND dialog = Start();
@@ -240,6 +266,7 @@ class SetupRun : public testing::Test
         ExpectProductInstalledIn(defaultDir, ProductFileCount);
         ExpectRegistryFor(defaultDir);
         EXPECT_TRUE(FileExists(WindowsFile("SETUP.INI")));
+        ExpectStartMenuLinksFor(defaultDir);
         ClickControl(dialog, CTL_EXIT);
         EXPECT_EQ(0u, ExitCode());
     }
@@ -292,6 +319,7 @@ TEST_F(SetupRun, DefaultInstallCopiesRegistersAndEndsOnTheCompletionPage)
     ExpectRegistryFor(defaultDir);
     std::string ini = ReadFileBytes(WindowsFile("SETUP.INI"));
     EXPECT_EQ(0u, ini.find("[progman.groups]\r\ngroupX=Nimbet 2 Alpha\r\n[groupX]\r\n")) << ini;
+    ExpectStartMenuLinksFor(defaultDir);
 
     std::vector<std::string> expected = {"Creating directory..", "Copying files."};
     for (int percent : {12, 25, 37, 50, 62, 75, 87, 100})
@@ -321,10 +349,30 @@ TEST_F(SetupRun, StartMenuClearedMakesNoGroupButStillRegisters)
     ExpectProductInstalledIn(defaultDir, ProductFileCount);
     ExpectRegistryFor(defaultDir);
     EXPECT_FALSE(FileExists(WindowsFile("SETUP.INI")));
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
     std::vector<std::string> texts = StatusTexts();
     ASSERT_FALSE(texts.empty());
     EXPECT_EQ("Copying files... 100% completed", texts[texts.size() - 2]);
     EXPECT_EQ("", texts.back());
+
+    ClickControl(dialog, CTL_EXIT);
+    EXPECT_EQ(0u, ExitCode());
+}
+
+TEST_F(SetupRun, WhereTheConverterStartsTheSetupMakesNoLinks)
+{
+    ConverterStandIn converter;
+    ASSERT_TRUE(converter.Installed());
+    HWND dialog = Start();
+    ASSERT_NE(nullptr, dialog);
+    ClickControl(dialog, CTL_CONTINUE);
+    ASSERT_TRUE(WaitForCompletionPage(dialog));
+
+    std::vector<ConverterRun> runs = converter.WaitForRuns(waitMs);
+    ASSERT_EQ(1u, runs.size());
+    EXPECT_EQ("grpconv -o", runs[0].commandLine);
+    EXPECT_EQ(ReadFileBytes(WindowsFile("SETUP.INI")), runs[0].groupFile);
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
 
     ClickControl(dialog, CTL_EXIT);
     EXPECT_EQ(0u, ExitCode());

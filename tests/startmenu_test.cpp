@@ -79,12 +79,16 @@ class StartMenuGroup : public testing::Test
   protected:
     void SetUp() override
     {
+        CoInitialize(NULL);
+        RemoveTree(StartMenuGroupFolder());
         RemoveTree(groupFile);
         CreateDirectoryA("C:\\tests", NULL);
         lstrcpyA(savedInstallDir, InstallDir);
     }
     void TearDown() override
     {
+        RemoveTree(StartMenuGroupFolder());
+        CoUninitialize();
         RemoveTree(groupFile);
         for (const std::string &directory : madeDirectories)
             RemoveTree(directory);
@@ -127,18 +131,32 @@ TEST_F(StartMenuGroup, DescribesTheFourItemsAndStartsTheConverterHidden)
     EXPECT_EQ(SW_HIDE, run.showWindow);
     EXPECT_TRUE(run.groupFileFound);
     EXPECT_EQ(expected, run.groupFile);
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()))
+        << "links made although the converter started";
 }
 
-TEST_F(StartMenuGroup, ReplacesALongerFileAndStaysBehindWithoutAConverter)
+TEST_F(StartMenuGroup, WithoutAConverterTheShellLinksMakeTheGroup)
 {
     WriteFileBytes(groupFile, std::string(5000, 'x'));
+    ASSERT_TRUE(CreateDirectoryA(StartMenuGroupFolder().c_str(), NULL));
+    WriteFileBytes(StartMenuGroupFolder() + "\\Readme.lnk", "an older, broken link");
     UseInstallDir("c:\\Nimbet 2 Alpha", true);
 
     /* Wine has no grpconv of its own: the start fails silently. */
     ASSERT_FALSE(FileExists(WindowsDirectoryFile("grpconv.exe")));
     CreateStartMenuGroup();
 
+    /* The description is still written, whole, over the longer old file. */
     EXPECT_EQ(ExpectedWithShortPaths("c:\\Nimbet 2 Alpha"), ReadFileBytes(groupFile));
+    for (const Item &item : items)
+    {
+        SCOPED_TRACE(item.name);
+        ShellLink link = ReadShellLink(StartMenuGroupFolder() + "\\" + item.name + ".lnk");
+        ASSERT_TRUE(link.loaded);
+        EXPECT_EQ(std::string("c:\\Nimbet 2 Alpha\\") + item.file, link.target);
+        EXPECT_EQ(item.arguments[0] ? "1" : "", link.arguments);
+        EXPECT_EQ("c:\\Nimbet 2 Alpha", link.workingDirectory);
+    }
 }
 
 TEST_F(StartMenuGroup, LongestInstallableDirectoryGivesTheWholeFile)
@@ -197,6 +215,7 @@ TEST_F(StartMenuGroup, NothingIsWrittenOrStartedWhenAnItemPathIsTooLong)
 
     EXPECT_EQ(previous, ReadFileBytes(groupFile));
     EXPECT_FALSE(converter.Started());
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
 }
 
 TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileCannotBeCreated)
@@ -210,6 +229,7 @@ TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileCannotBeCreated)
 
     EXPECT_TRUE(DirectoryExists(groupFile));
     EXPECT_FALSE(converter.Started());
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
 }
 
 } // namespace

@@ -3,6 +3,8 @@
  * and message boxes caught through a CBT hook, so tests observe what a user
  * would see instead of replacing the calls that show it.
  */
+#include <objbase.h>
+#include <shlobj.h>
 #include "support/testing.h"
 
 namespace
@@ -153,6 +155,52 @@ void WriteFileBytes(const std::string &path, const std::string &bytes)
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, NULL);
     CloseHandle(file);
+}
+
+std::string StartMenuGroupFolder()
+{
+    char programs[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(NULL, programs, CSIDL_PROGRAMS, FALSE);
+    return std::string(programs) + "\\Nimbet 2 Alpha";
+}
+
+ShellLink ReadShellLink(const std::string &path)
+{
+    ShellLink link = {};
+    IShellLinkA *shellLink = NULL;
+    IPersistFile *file = NULL;
+    WCHAR widePath[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void **>(&shellLink))))
+        return link;
+    if (SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))))
+    {
+        link.loaded = SUCCEEDED(file->Load(widePath, STGM_READ));
+        file->Release();
+    }
+    char text[MAX_PATH] = "";
+    shellLink->GetPath(text, sizeof text, NULL, SLGP_RAWPATH);
+    link.target = text;
+    text[0] = '\0';
+    shellLink->GetArguments(text, sizeof text);
+    link.arguments = text;
+    text[0] = '\0';
+    shellLink->GetWorkingDirectory(text, sizeof text);
+    link.workingDirectory = text;
+    shellLink->Release();
+    return link;
+}
+
+std::string BuiltFile(const std::string &relativePath)
+{
+    /* The test programs live in the build directory's tests folder. */
+    char path[MAX_PATH];
+    GetModuleFileNameA(NULL, path, sizeof path);
+    std::string dir = path;
+    dir.erase(dir.find_last_of('\\'));
+    dir.erase(dir.find_last_of('\\'));
+    return dir + "\\" + relativePath;
 }
 
 HWND CreateSetupDialog(DLGPROC procedure)

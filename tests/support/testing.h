@@ -45,6 +45,22 @@ class MessageBoxCatcher
     HHOOK hook_;
 };
 
+/* The product's group folder under the user's Programs folder, where the shell's links go. */
+std::string StartMenuGroupFolder();
+
+/* A shell link as the shell itself reads it back (COM must be initialised). */
+struct ShellLink
+{
+    bool loaded;
+    std::string target;
+    std::string arguments;
+    std::string workingDirectory;
+};
+ShellLink ReadShellLink(const std::string &path);
+
+/* A file of the build tree by its path below the build directory, e.g. "setup.exe". */
+std::string BuiltFile(const std::string &relativePath);
+
 /* The dialog "DLG_SETUP" created modelessly from this program's resources. */
 HWND CreateSetupDialog(DLGPROC procedure);
 
