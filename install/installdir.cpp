@@ -4,9 +4,9 @@
  * calls them from its Browse and Continue commands.
  */
 #include <windows.h>
-#include <shlobj.h>
 #include "install/installdir.h"
 #include "install/paths.h"
+#include "install/shell.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
 #include "setup/manifest.h"
@@ -14,42 +14,6 @@
 
 namespace
 {
-
-/*
- * The folder picker is SHELL32's, and SHELL32 is loaded only when Browse is
- * pressed: imported, it would bring itself and the DLLs it needs into every run
- * (under Wine about 1 MB of working set) for a picker most runs never open.
- * Windows 95's SHELL32 exports the picker calls under their plain ANSI names,
- * which later systems keep.
- */
-typedef LPITEMIDLIST(WINAPI *BrowseForFolderCall)(LPBROWSEINFOA info);
-typedef BOOL(WINAPI *GetPathFromIDListCall)(LPCITEMIDLIST list, LPSTR path);
-typedef HRESULT(WINAPI *GetMallocCall)(IMalloc **allocator);
-
-struct ShellCalls
-{
-    BrowseForFolderCall browseForFolder;
-    GetPathFromIDListCall getPathFromIDList;
-    GetMallocCall getMalloc;
-};
-
-/*
- * Finds the picker's calls; 0 when SHELL32 or one of them is missing. SHELL32
- * stays loaded for the rest of the run: the picker may leave work of its own
- * behind in it, and a second Browse finds it there.
- */
-int LoadShellCalls(ShellCalls *calls)
-{
-    HMODULE shell = LoadLibraryA("SHELL32.DLL");
-    if (shell == NULL)
-        return 0;
-    calls->browseForFolder =
-        (BrowseForFolderCall)(void *)GetProcAddress(shell, "SHBrowseForFolder");
-    calls->getPathFromIDList =
-        (GetPathFromIDListCall)(void *)GetProcAddress(shell, "SHGetPathFromIDList");
-    calls->getMalloc = (GetMallocCall)(void *)GetProcAddress(shell, "SHGetMalloc");
-    return calls->browseForFolder && calls->getPathFromIDList && calls->getMalloc;
-}
 
 int IsDriveLetter(char c)
 {
@@ -134,15 +98,8 @@ void BrowseForDirectory(HWND dialog)
     if (chosen == NULL)
         return;
     /* An item without a file-system path leaves the field as it was. */
-    if (shell.getPathFromIDList(chosen, path))
+    if (TakeItemListPath(&shell, chosen, path))
         SetDlgItemTextA(dialog, CTL_DIRECTORY, path);
-
-    IMalloc *allocator = NULL;
-    if (SUCCEEDED(shell.getMalloc(&allocator)))
-    {
-        allocator->Free(chosen);
-        allocator->Release();
-    }
 }
 
 int EnoughFreeSpace(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters,
