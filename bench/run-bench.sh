@@ -75,7 +75,7 @@ run_starts() {
     echo "$out" | while read -r line; do
         case $(field program "$line") in
         1) record floor.start "$(field start_ms "$line")"; record floor.peak "$(field peak_kb "$line")" ;;
-        2) record setup.start "$(field start_ms "$line")" ;;
+        2) record setup.start "$(field start_ms "$line")"; record setup.start_peak "$(field peak_kb "$line")" ;;
         esac
     done
 }
@@ -111,6 +111,11 @@ run_steps() {
     record steps.fixed_ms "$(echo "$out" | tr ' ' '\n' | awk -F = '
         $1 ~ /^(space|status|directory|repaint|startmenu|registry|page)_ms$/ { sum += $2 }
         END { printf "%.3f", sum }')"
+    # The platform calls of the Start menu links, one by one (bench-links.cpp).
+    out=$(cd "$payload" && wine bench-links.exe </dev/null) || { echo "bench: bench-links failed" >&2; exit 1; }
+    for pair in $out; do
+        record "links.${pair%%=*}" "${pair#*=}"
+    done
 }
 
 # The DLLs that setup.exe's process holds beyond the bare dialog program's.
@@ -139,7 +144,8 @@ for size in $sizes; do
     nsis="$bench/nsis-${size}M.exe"
     echo "bench: payload of $size MiB"
     sh "$here/make-payload.sh" "$payload" $((size * 1024 * 1024))
-    cp "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-copier.exe" "$bench/bench-steps.exe" "$payload/"
+    cp "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-copier.exe" "$bench/bench-steps.exe" \
+        "$bench/bench-links.exe" "$payload/"
     makensis -V1 -DPAYLOAD="$payload" -DOUTFILE="$nsis" "$here/nimbet.nsi"
     payload_bytes=$(for name in $files; do wc -c <"$payload/$name"; done | awk '{ s += $1 } END { print s }')
     record payload.bytes "$payload_bytes"
