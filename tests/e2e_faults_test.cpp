@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include "driver/remote.h"
+#include "driver/stage.h"
 #include "setup/dialog.h"
 #include "setup/manifest.h"
 #include "support/testing.h"
@@ -17,14 +18,6 @@
 namespace
 {
 
-const DWORD waitMs = 20000;
-const char stageDir[] = "C:\\e2e";
-const char distDir[] = "C:\\e2e\\dist";
-const char statusLog[] = "C:\\e2e\\status.log";
-const char defaultDir[] = "c:\\Nimbet 2 Alpha";
-const char appKey[] = "Software\\Orvanex\\Nimbet 2 Alpha";
-const char uninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbet 2 Alpha";
 /* The rig's small drive for the copy that runs out of space (tests/CMakeLists.txt). */
 const char fillDrive[] = "U:\\";
 const char fillDir[] = "U:\\Nimbet";
@@ -49,18 +42,6 @@ bool IsWithin(const std::string &path, const std::string &dir)
 std::string InDirectory(const std::string &dir, const char *name)
 {
     return dir + (dir.back() == '\\' ? "" : "\\") + name;
-}
-
-std::string WindowsFile(const char *name)
-{
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\" + name;
-}
-
-std::string Payload(const char *name)
-{
-    return std::string("payload of ") + name + "\r\n" + std::string(3000, name[0]);
 }
 
 /*
@@ -161,21 +142,6 @@ std::string PathOf(const std::string &change)
     return change.substr(0, change.find(" ("));
 }
 
-std::string ReadValue(HKEY root, const char *key, const char *name)
-{
-    char data[1024] = "";
-    DWORD size = sizeof data;
-    DWORD type = 0;
-    HKEY handle;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return "<no key>";
-    LONG result = RegQueryValueExA(handle, name, NULL, &type, (BYTE *)data, &size);
-    RegCloseKey(handle);
-    if (result != ERROR_SUCCESS || type != REG_SZ)
-        return "<no value>";
-    return data;
-}
-
 /* A directory field of the given length under C:\e2e, in components of at most 100 characters. */
 std::string LongDirectory(size_t length)
 {
@@ -251,11 +217,6 @@ class FaultRun : public testing::TestWithParam<Row>
         held_.push_back(file);
     }
 
-    static std::string DistFile(const char *name)
-    {
-        return std::string(distDir) + "\\" + name;
-    }
-
     /* Drives besides C: that the run may touch and the snapshots must cover. */
     std::vector<std::string> extraDrives_;
 
@@ -264,25 +225,15 @@ class FaultRun : public testing::TestWithParam<Row>
     {
         CoInitialize(NULL);
         Clean();
-        CreateDirectoryA(stageDir, NULL);
-        CreateDirectoryA(distDir, NULL);
-        ASSERT_TRUE(
-            CopyFileA(BuiltFile("setup.exe").c_str(), DistFile("setup.exe").c_str(), FALSE));
+        ASSERT_TRUE(StageDistribution());
         for (int i = 0; i < ProductFileCount; i++)
-            StagePayload(i, Payload(ProductFiles[i]));
-        SetEnvironmentVariableA("STATUS_HOOK_LOG", statusLog);
+            payload_[i] = StagedPayload(ProductFiles[i]);
     }
 
     void TearDown() override
     {
-        if (process_.started)
-        {
-            DWORD code;
-            WaitForSetupExit(&process_, 0, &code);
-        }
+        EndHookedSetup(&process_, &hook_);
         ReleaseHeld();
-        if (hook_)
-            UnhookWindowsHookEx(hook_);
         Clean();
         CoUninitialize();
     }
@@ -291,14 +242,14 @@ class FaultRun : public testing::TestWithParam<Row>
     void Clean()
     {
         RemoveTree(StartMenuGroupFolder());
-        RemoveTree(defaultDir);
-        RemoveTree(stageDir);
+        RemoveTree(DefaultDir);
+        RemoveTree(StageDir);
         RemoveTree(fillDir);
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
         DeleteFileA(WindowsFile("SETUP.INI").c_str());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvanex");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
     }
 
     void ReleaseHeld()
@@ -325,25 +276,14 @@ class FaultRun : public testing::TestWithParam<Row>
              {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "SOFTWARE\\Orvanex"})
             SnapshotKey(HKEY_LOCAL_MACHINE, std::string("HKLM\\") + key, key, &snapshot);
         /* The test's own record of the status line, written by its hook. */
-        snapshot.erase(statusLog);
+        snapshot.erase(StatusLog);
         return snapshot;
     }
 
     /* Starts the setup with the status hook on its thread and returns its dialog. */
     HWND Start()
     {
-        process_ = StartSetup(DistFile("setup.exe"), distDir);
-        EXPECT_TRUE(process_.started);
-        if (!process_.started)
-            return NULL;
-        HMODULE hookDll = LoadLibraryA(BuiltFile("tests\\statushook.dll").c_str());
-        EXPECT_NE(nullptr, hookDll);
-        HOOKPROC proc = (HOOKPROC)(void *)GetProcAddress(hookDll, "StatusHookProc@12");
-        if (!proc)
-            proc = (HOOKPROC)(void *)GetProcAddress(hookDll, "StatusHookProc");
-        hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, proc, hookDll, process_.info.dwThreadId);
-        EXPECT_NE(nullptr, hook_);
-        HWND dialog = WaitForSetupDialog(process_.info.dwProcessId, waitMs);
+        HWND dialog = StartHookedSetup(&process_, &hook_, WaitMs);
         EXPECT_NE(nullptr, dialog) << "no setup dialog appeared";
         return dialog;
     }
@@ -373,7 +313,7 @@ class FaultRun : public testing::TestWithParam<Row>
             }
             if (WaitForSingleObject(process_.info.hProcess, 0) == WAIT_OBJECT_0)
                 return "<the setup ended without a message>";
-            if (GetTickCount() - start >= waitMs)
+            if (GetTickCount() - start >= WaitMs)
                 return "<no outcome: the setup hangs>";
             Sleep(20);
         }
@@ -384,7 +324,7 @@ class FaultRun : public testing::TestWithParam<Row>
         if (completed)
             ClickControl(dialog, CTL_EXIT);
         DWORD code = 12345;
-        EXPECT_TRUE(WaitForSetupExit(&process_, waitMs, &code)) << "the setup did not end; killed";
+        EXPECT_TRUE(WaitForSetupExit(&process_, WaitMs, &code)) << "the setup did not end; killed";
         return code;
     }
 
@@ -406,8 +346,8 @@ class FaultRun : public testing::TestWithParam<Row>
         }
         if (!completed)
             return false;
-        std::string appKeyPath = std::string("HKCU\\") + appKey;
-        std::string uninstallKeyPath = std::string("HKLM\\") + uninstallKey;
+        std::string appKeyPath = std::string("HKCU\\") + AppKey;
+        std::string uninstallKeyPath = std::string("HKLM\\") + UninstallKey;
         return Lower(path) == Lower(WindowsFile("SETUP.INI")) ||
                IsWithin(path, StartMenuGroupFolder()) || IsWithin(path, appKeyPath) ||
                IsWithin(appKeyPath, path) || IsWithin(path, uninstallKeyPath);
@@ -435,15 +375,15 @@ class FaultRun : public testing::TestWithParam<Row>
     {
         if (!completed)
         {
-            EXPECT_EQ("<no key>", ReadValue(HKEY_CURRENT_USER, appKey, "location"));
-            EXPECT_EQ("<no key>", ReadValue(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName"));
+            EXPECT_EQ("<no key>", RegistryText(HKEY_CURRENT_USER, AppKey, "location"));
+            EXPECT_EQ("<no key>", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
             return;
         }
-        EXPECT_EQ(row.field, ReadValue(HKEY_CURRENT_USER, appKey, "location"));
-        EXPECT_EQ("0.1", ReadValue(HKEY_CURRENT_USER, appKey, "version"));
-        EXPECT_EQ("Nimbet 2 Alpha", ReadValue(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName"));
+        EXPECT_EQ(row.field, RegistryText(HKEY_CURRENT_USER, AppKey, "location"));
+        EXPECT_EQ("0.1", RegistryText(HKEY_CURRENT_USER, AppKey, "version"));
+        EXPECT_EQ("Nimbet 2 Alpha", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
         EXPECT_EQ(row.field + "\\unsetup.exe 0",
-                  ReadValue(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString"));
+                  RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
     }
 
     /* On completion the group description names the directory as entered, in full. */
@@ -462,7 +402,7 @@ class FaultRun : public testing::TestWithParam<Row>
 
     std::string LastStatus()
     {
-        std::string log = ReadFileBytes(statusLog);
+        std::string log = ReadFileBytes(StatusLog);
         if (!log.empty() && log.back() == '\n')
             log.pop_back();
         return log.substr(log.find_last_of('\n') + 1);
@@ -518,36 +458,36 @@ void BlockerUnchanged(FaultRun *)
 /* options.exe of an earlier install, held open by the running product. */
 void HoldDestinationOpen(FaultRun *run)
 {
-    CreateDirectoryA(defaultDir, NULL);
-    WriteFileBytes(std::string(defaultDir) + "\\options.exe", "options.exe, still running");
-    run->HoldOpen(std::string(defaultDir) + "\\options.exe", GENERIC_READ | GENERIC_WRITE,
+    CreateDirectoryA(DefaultDir, NULL);
+    WriteFileBytes(std::string(DefaultDir) + "\\options.exe", "options.exe, still running");
+    run->HoldOpen(std::string(DefaultDir) + "\\options.exe", GENERIC_READ | GENERIC_WRITE,
                   OPEN_EXISTING);
 }
 
 void HeldDestinationUnchanged(FaultRun *)
 {
     EXPECT_EQ("options.exe, still running",
-              ReadFileBytes(std::string(defaultDir) + "\\options.exe"));
+              ReadFileBytes(std::string(DefaultDir) + "\\options.exe"));
 }
 
 void RemoveSource(FaultRun *)
 {
-    DeleteFileA(FaultRun::DistFile("calm.mid").c_str());
+    DeleteFileA(DistFile("calm.mid").c_str());
 }
 
 void HoldSourceOpen(FaultRun *run)
 {
-    run->HoldOpen(FaultRun::DistFile("tour.kvr"), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    run->HoldOpen(DistFile("tour.kvr"), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
 }
 
 void NothingOfTourCopied(FaultRun *)
 {
-    EXPECT_FALSE(FileExists(std::string(defaultDir) + "\\tour.kvr"));
+    EXPECT_FALSE(FileExists(std::string(DefaultDir) + "\\tour.kvr"));
 }
 
 void DirectoryAsSource(FaultRun *)
 {
-    std::string path = FaultRun::DistFile("Notes.doc");
+    std::string path = DistFile("Notes.doc");
     DeleteFileA(path.c_str());
     CreateDirectoryA(path.c_str(), NULL);
 }
@@ -617,14 +557,14 @@ std::vector<Row> Rows()
         {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\.", CopyFailure(0), "C:\\e2e\\dist", 8,
          nullptr, nullptr},
         /* Faults met during the copy. */
-        {"DestinationInUse", DefaultInstallDir, CopyFailure(5), defaultDir, 5, HoldDestinationOpen,
+        {"DestinationInUse", DefaultInstallDir, CopyFailure(5), DefaultDir, 5, HoldDestinationOpen,
          HeldDestinationUnchanged},
         /* The file that did not fit stays as far as it was written (Wine's copy leaves it). */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
-        {"SourceMissing", DefaultInstallDir, CopyFailure(2), defaultDir, 2, RemoveSource, nullptr},
-        {"SourceHeldOpen", DefaultInstallDir, CopyFailure(1), defaultDir, 1, HoldSourceOpen,
+        {"SourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource, nullptr},
+        {"SourceHeldOpen", DefaultInstallDir, CopyFailure(1), DefaultDir, 1, HoldSourceOpen,
          NothingOfTourCopied},
-        {"SourceIsADirectory", DefaultInstallDir, CopyFailure(4), defaultDir, 4, DirectoryAsSource,
+        {"SourceIsADirectory", DefaultInstallDir, CopyFailure(4), DefaultDir, 4, DirectoryAsSource,
          nullptr},
     };
 }
