@@ -318,34 +318,6 @@ TEST_F(SetupRun, CancelCloseBoxAndEscapeOnTheInputPage)
     EXPECT_TRUE(before == TracesOfInstall());
 }
 
-TEST_F(SetupRun, MissingSourceFileStopsTheCopyWithItsName)
-{
-    DeleteFileA(DistFile("calm.mid").c_str());
-    HWND dialog = Start();
-    ASSERT_NE(nullptr, dialog);
-    ClickControl(dialog, CTL_CONTINUE);
-    ExpectMessageBox("Could not copy calm.mid", dialog);
-    EXPECT_EQ(0u, ExitCode());
-
-    ExpectProductInstalledIn(DefaultDir, 2);
-    EXPECT_FALSE(FileExists(WindowsFile("SETUP.INI")));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AppKey));
-    EXPECT_EQ("Copying files... 37% completed", StatusTexts().back());
-}
-
-TEST_F(SetupRun, DirectoryThatCannotBeCreatedEndsTheSetup)
-{
-    WriteFileBytes("C:\\e2e\\blocker", "a file where a directory would go");
-    HWND dialog = Start();
-    ASSERT_NE(nullptr, dialog);
-    SetRemoteControlText(dialog, CTL_DIRECTORY, "C:\\e2e\\blocker\\Nimbet");
-    ClickControl(dialog, CTL_CONTINUE);
-    ExpectMessageBox("Could not create the directory for Nimbet 2 Alpha.", dialog);
-    EXPECT_EQ(0u, ExitCode());
-    EXPECT_EQ("a file where a directory would go", ReadFileBytes("C:\\e2e\\blocker"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AppKey));
-}
-
 TEST_F(SetupRun, CompletionPageIgnoresBrowseAndEndsOnContinue)
 {
     HWND dialog = Start();
