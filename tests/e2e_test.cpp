@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "driver/remote.h"
+#include "driver/stage.h"
 #include "setup/dialog.h"
 #include "setup/manifest.h"
 #include "support/converter.h"
@@ -16,59 +17,7 @@
 namespace
 {
 
-const DWORD waitMs = 20000;
-const char distDir[] = "C:\\e2e\\dist";
-const char defaultDir[] = "c:\\Nimbet 2 Alpha";
-const char appKey[] = "Software\\Orvanex\\Nimbet 2 Alpha";
-const char uninstallKey[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbet 2 Alpha";
 const char versionKey[] = "Software\\Wine\\AppDefaults\\setup.exe";
-
-std::string BuildDir()
-{
-    char path[MAX_PATH];
-    GetModuleFileNameA(NULL, path, sizeof path);
-    std::string dir = path;
-    dir.erase(dir.find_last_of('\\')); /* tests */
-    dir.erase(dir.find_last_of('\\'));
-    return dir;
-}
-
-std::string WindowsFile(const char *name)
-{
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\" + name;
-}
-
-std::string Payload(const char *name)
-{
-    return std::string("payload of ") + name + "\r\n" + std::string(3000, name[0]);
-}
-
-std::string ReadValue(HKEY root, const char *key, const char *name)
-{
-    char data[1024] = "";
-    DWORD size = sizeof data;
-    DWORD type = 0;
-    HKEY handle;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return "<no key>";
-    LONG result = RegQueryValueExA(handle, name, NULL, &type, (BYTE *)data, &size);
-    RegCloseKey(handle);
-    if (result != ERROR_SUCCESS || type != REG_SZ)
-        return "<no value>";
-    return data;
-}
-
-bool KeyExists(HKEY root, const char *key)
-{
-    HKEY handle;
-    if (RegOpenKeyExA(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
-}
 
 /* What an install leaves behind, for "nothing changed" comparisons. */
 struct Traces
@@ -84,9 +33,9 @@ struct Traces
 
 Traces TracesOfInstall()
 {
-    return {DirectoryExists(defaultDir), FileExists(WindowsFile("SETUP.INI")),
-            DirectoryExists(StartMenuGroupFolder()), KeyExists(HKEY_CURRENT_USER, appKey),
-            KeyExists(HKEY_LOCAL_MACHINE, uninstallKey)};
+    return {DirectoryExists(DefaultDir), FileExists(WindowsFile("SETUP.INI")),
+            DirectoryExists(StartMenuGroupFolder()), KeyExists(HKEY_CURRENT_USER, AppKey),
+            KeyExists(HKEY_LOCAL_MACHINE, UninstallKey)};
 }
 
 std::vector<std::string> Lines(const std::string &text)
@@ -105,39 +54,19 @@ class SetupRun : public testing::Test
     {
         CoInitialize(NULL);
         RemoveTree(StartMenuGroupFolder());
-        RemoveTree(defaultDir);
-        RemoveTree("C:\\e2e");
+        RemoveTree(DefaultDir);
         DeleteFileA(WindowsFile("SETUP.INI").c_str());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvanex");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, uninstallKey);
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
         RegDeleteKeyA(HKEY_CURRENT_USER, versionKey);
-
-        CreateDirectoryA("C:\\e2e", NULL);
-        CreateDirectoryA(distDir, NULL);
-        ASSERT_TRUE(
-            CopyFileA((BuildDir() + "\\setup.exe").c_str(), DistFile("setup.exe").c_str(), FALSE));
-        for (int i = 0; i < ProductFileCount; i++)
-            WriteFileBytes(DistFile(ProductFiles[i]), Payload(ProductFiles[i]));
-        statusLog_ = "C:\\e2e\\status.log";
-        SetEnvironmentVariableA("STATUS_HOOK_LOG", statusLog_.c_str());
+        ASSERT_TRUE(StageDistribution());
     }
 
     void TearDown() override
     {
-        if (process_.started)
-        {
-            DWORD code;
-            WaitForSetupExit(&process_, 0, &code);
-        }
-        if (hook_)
-            UnhookWindowsHookEx(hook_);
+        EndHookedSetup(&process_, &hook_);
         RegDeleteKeyA(HKEY_CURRENT_USER, versionKey);
         CoUninitialize();
-    }
-
-    static std::string DistFile(const char *name)
-    {
-        return std::string(distDir) + "\\" + name;
     }
 
     void SetWindowsVersion(const char *version)
@@ -152,18 +81,7 @@ class SetupRun : public testing::Test
     /* Starts the setup with the status hook on its thread and returns its dialog. */
     HWND Start()
     {
-        process_ = StartSetup(DistFile("setup.exe"), distDir);
-        EXPECT_TRUE(process_.started);
-        if (!process_.started)
-            return NULL;
-        HMODULE hookDll = LoadLibraryA((BuildDir() + "\\tests\\statushook.dll").c_str());
-        EXPECT_NE(nullptr, hookDll);
-        HOOKPROC proc = (HOOKPROC)(void *)GetProcAddress(hookDll, "StatusHookProc@12");
-        if (!proc)
-            proc = (HOOKPROC)(void *)GetProcAddress(hookDll, "StatusHookProc");
-        hook_ = SetWindowsHookExA(WH_CALLWNDPROCRET, proc, hookDll, process_.info.dwThreadId);
-        EXPECT_NE(nullptr, hook_);
-        HWND dialog = WaitForSetupDialog(process_.info.dwProcessId, waitMs);
+        HWND dialog = StartHookedSetup(&process_, &hook_, WaitMs);
         EXPECT_NE(nullptr, dialog) << "no setup dialog appeared";
         return dialog;
     }
@@ -174,7 +92,7 @@ class SetupRun : public testing::Test
         DWORD start = GetTickCount();
         while (!IsWindowVisible(GetDlgItem(dialog, CTL_DONE)))
         {
-            if (GetTickCount() - start >= waitMs || !IsWindow(dialog))
+            if (GetTickCount() - start >= WaitMs || !IsWindow(dialog))
                 return false;
             Sleep(20);
         }
@@ -191,14 +109,14 @@ class SetupRun : public testing::Test
     DWORD ExitCode()
     {
         DWORD code = 12345;
-        EXPECT_TRUE(WaitForSetupExit(&process_, waitMs, &code)) << "the setup did not end; killed";
+        EXPECT_TRUE(WaitForSetupExit(&process_, WaitMs, &code)) << "the setup did not end; killed";
         return code;
     }
 
     RemoteMessageBox ExpectMessageBox(const std::string &text, HWND owner)
     {
         RemoteMessageBox box = {};
-        EXPECT_TRUE(WaitForMessageBox(process_.info.dwProcessId, waitMs, &box))
+        EXPECT_TRUE(WaitForMessageBox(process_.info.dwProcessId, WaitMs, &box))
             << "no message box: " << text;
         if (!box.window)
             return box;
@@ -213,7 +131,7 @@ class SetupRun : public testing::Test
 
     std::vector<std::string> StatusTexts()
     {
-        return Lines(ReadFileBytes(statusLog_));
+        return Lines(ReadFileBytes(StatusLog));
     }
 
     void ExpectProductInstalledIn(const std::string &dir, int count)
@@ -222,7 +140,7 @@ class SetupRun : public testing::Test
         {
             std::string path = dir + "\\" + ProductFiles[i];
             if (i < count)
-                EXPECT_EQ(Payload(ProductFiles[i]), ReadFileBytes(path)) << path;
+                EXPECT_EQ(StagedPayload(ProductFiles[i]), ReadFileBytes(path)) << path;
             else
                 EXPECT_FALSE(FileExists(path)) << path << " should not have been copied";
         }
@@ -230,11 +148,11 @@ class SetupRun : public testing::Test
 
     void ExpectRegistryFor(const std::string &dir)
     {
-        EXPECT_EQ(dir, ReadValue(HKEY_CURRENT_USER, appKey, "location"));
-        EXPECT_EQ("0.1", ReadValue(HKEY_CURRENT_USER, appKey, "version"));
-        EXPECT_EQ("Nimbet 2 Alpha", ReadValue(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName"));
+        EXPECT_EQ(dir, RegistryText(HKEY_CURRENT_USER, AppKey, "location"));
+        EXPECT_EQ("0.1", RegistryText(HKEY_CURRENT_USER, AppKey, "version"));
+        EXPECT_EQ("Nimbet 2 Alpha", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
         EXPECT_EQ(dir + "\\unsetup.exe 0",
-                  ReadValue(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString"));
+                  RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
     }
 
     /* Wine has no program-group converter, so the setup makes the group's links itself. */
@@ -263,17 +181,16 @@ class SetupRun : public testing::Test
         ASSERT_NE(nullptr, dialog);
         ClickControl(dialog, CTL_CONTINUE);
         ASSERT_TRUE(WaitForCompletionPage(dialog));
-        ExpectProductInstalledIn(defaultDir, ProductFileCount);
-        ExpectRegistryFor(defaultDir);
+        ExpectProductInstalledIn(DefaultDir, ProductFileCount);
+        ExpectRegistryFor(DefaultDir);
         EXPECT_TRUE(FileExists(WindowsFile("SETUP.INI")));
-        ExpectStartMenuLinksFor(defaultDir);
+        ExpectStartMenuLinksFor(DefaultDir);
         ClickControl(dialog, CTL_EXIT);
         EXPECT_EQ(0u, ExitCode());
     }
 
     SetupProcess process_ = {};
     HHOOK hook_ = NULL;
-    std::string statusLog_;
 };
 
 std::vector<int> VisibleControls(HWND dialog)
@@ -291,12 +208,12 @@ TEST_F(SetupRun, InputPageIsCentredWithTheDefaultsAndFocusInTheDirectory)
 {
     HWND dialog = Start();
     ASSERT_NE(nullptr, dialog);
-    EXPECT_EQ(defaultDir, RemoteControlText(dialog, CTL_DIRECTORY));
+    EXPECT_EQ(DefaultDir, RemoteControlText(dialog, CTL_DIRECTORY));
     EXPECT_EQ(BST_CHECKED, SendMessageA(GetDlgItem(dialog, CTL_STARTMENU), BM_GETCHECK, 0, 0));
     EXPECT_EQ(GetDlgItem(dialog, CTL_DIRECTORY), RemoteFocus(dialog));
     DWORD selection = (DWORD)SendMessageA(GetDlgItem(dialog, CTL_DIRECTORY), EM_GETSEL, 0, 0);
     EXPECT_EQ(0u, LOWORD(selection));
-    EXPECT_EQ((unsigned)lstrlenA(defaultDir), HIWORD(selection)) << "the whole default selected";
+    EXPECT_EQ((unsigned)lstrlenA(DefaultDir), HIWORD(selection)) << "the whole default selected";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, CTL_EXIT)));
 
     RECT frame;
@@ -315,11 +232,11 @@ TEST_F(SetupRun, DefaultInstallCopiesRegistersAndEndsOnTheCompletionPage)
     ClickControl(dialog, CTL_CONTINUE);
     ASSERT_TRUE(WaitForCompletionPage(dialog));
 
-    ExpectProductInstalledIn(defaultDir, ProductFileCount);
-    ExpectRegistryFor(defaultDir);
+    ExpectProductInstalledIn(DefaultDir, ProductFileCount);
+    ExpectRegistryFor(DefaultDir);
     std::string ini = ReadFileBytes(WindowsFile("SETUP.INI"));
     EXPECT_EQ(0u, ini.find("[progman.groups]\r\ngroupX=Nimbet 2 Alpha\r\n[groupX]\r\n")) << ini;
-    ExpectStartMenuLinksFor(defaultDir);
+    ExpectStartMenuLinksFor(DefaultDir);
 
     std::vector<std::string> expected = {"Creating directory..", "Copying files."};
     for (int percent : {12, 25, 37, 50, 62, 75, 87, 100})
@@ -346,8 +263,8 @@ TEST_F(SetupRun, StartMenuClearedMakesNoGroupButStillRegisters)
     ClickControl(dialog, CTL_CONTINUE);
     ASSERT_TRUE(WaitForCompletionPage(dialog));
 
-    ExpectProductInstalledIn(defaultDir, ProductFileCount);
-    ExpectRegistryFor(defaultDir);
+    ExpectProductInstalledIn(DefaultDir, ProductFileCount);
+    ExpectRegistryFor(DefaultDir);
     EXPECT_FALSE(FileExists(WindowsFile("SETUP.INI")));
     EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
     std::vector<std::string> texts = StatusTexts();
@@ -368,7 +285,7 @@ TEST_F(SetupRun, WhereTheConverterStartsTheSetupMakesNoLinks)
     ClickControl(dialog, CTL_CONTINUE);
     ASSERT_TRUE(WaitForCompletionPage(dialog));
 
-    std::vector<ConverterRun> runs = converter.WaitForRuns(waitMs);
+    std::vector<ConverterRun> runs = converter.WaitForRuns(WaitMs);
     ASSERT_EQ(1u, runs.size());
     EXPECT_EQ("grpconv -o", runs[0].commandLine);
     EXPECT_EQ(ReadFileBytes(WindowsFile("SETUP.INI")), runs[0].groupFile);
@@ -399,34 +316,6 @@ TEST_F(SetupRun, CancelCloseBoxAndEscapeOnTheInputPage)
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(0u, ExitCode());
     EXPECT_TRUE(before == TracesOfInstall());
-}
-
-TEST_F(SetupRun, MissingSourceFileStopsTheCopyWithItsName)
-{
-    DeleteFileA(DistFile("calm.mid").c_str());
-    HWND dialog = Start();
-    ASSERT_NE(nullptr, dialog);
-    ClickControl(dialog, CTL_CONTINUE);
-    ExpectMessageBox("Could not copy calm.mid", dialog);
-    EXPECT_EQ(0u, ExitCode());
-
-    ExpectProductInstalledIn(defaultDir, 2);
-    EXPECT_FALSE(FileExists(WindowsFile("SETUP.INI")));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, appKey));
-    EXPECT_EQ("Copying files... 37% completed", StatusTexts().back());
-}
-
-TEST_F(SetupRun, DirectoryThatCannotBeCreatedEndsTheSetup)
-{
-    WriteFileBytes("C:\\e2e\\blocker", "a file where a directory would go");
-    HWND dialog = Start();
-    ASSERT_NE(nullptr, dialog);
-    SetRemoteControlText(dialog, CTL_DIRECTORY, "C:\\e2e\\blocker\\Nimbet");
-    ClickControl(dialog, CTL_CONTINUE);
-    ExpectMessageBox("Could not create the directory for Nimbet 2 Alpha.", dialog);
-    EXPECT_EQ(0u, ExitCode());
-    EXPECT_EQ("a file where a directory would go", ReadFileBytes("C:\\e2e\\blocker"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, appKey));
 }
 
 TEST_F(SetupRun, CompletionPageIgnoresBrowseAndEndsOnContinue)
@@ -466,10 +355,10 @@ TEST_F(SetupRun, OldWindowsIsRefused)
 {
     SetWindowsVersion("win31");
     Traces before = TracesOfInstall();
-    process_ = StartSetup(DistFile("setup.exe"), distDir);
+    process_ = StartSetup(DistFile("setup.exe"), DistDir);
     ASSERT_TRUE(process_.started);
     RemoteMessageBox box = {};
-    ASSERT_TRUE(WaitForMessageBox(process_.info.dwProcessId, waitMs, &box));
+    ASSERT_TRUE(WaitForMessageBox(process_.info.dwProcessId, WaitMs, &box));
     EXPECT_EQ("Nimbet does not work with this version of Windows.", box.text);
     EXPECT_EQ(SetupTitle, box.caption);
     EXPECT_EQ(FindSetupDialog(process_.info.dwProcessId), nullptr) << "the page was shown";
@@ -515,7 +404,7 @@ TEST_F(SetupRun, SmallDriveShortageIsToldWithTheDialogStillUsable)
     SetRemoteControlText(dialog, CTL_DIRECTORY, "T:\\Nimbet 2 Alpha");
     ClickControl(dialog, CTL_CONTINUE);
     RemoteMessageBox box = {};
-    ASSERT_TRUE(WaitForMessageBox(process_.info.dwProcessId, waitMs, &box));
+    ASSERT_TRUE(WaitForMessageBox(process_.info.dwProcessId, WaitMs, &box));
     EXPECT_EQ(shortfall, box.text);
     EXPECT_EQ(SetupTitle, box.caption);
     EXPECT_EQ(nullptr, box.owner);
@@ -535,7 +424,7 @@ TEST_F(SetupRun, SmallDriveShortageIsToldWithTheDialogStillUsable)
     /* Browse opens the folder picker over the dialog; cancel it again. */
     ClickControl(dialog, CTL_BROWSE);
     HWND picker = NULL;
-    for (DWORD start = GetTickCount(); !picker && GetTickCount() - start < waitMs; Sleep(20))
+    for (DWORD start = GetTickCount(); !picker && GetTickCount() - start < WaitMs; Sleep(20))
     {
         for (HWND found = FindWindowExA(NULL, NULL, "#32770", NULL); found && !picker;
              found = FindWindowExA(NULL, found, "#32770", NULL))
@@ -556,5 +445,5 @@ TEST_F(SetupRun, SmallDriveShortageIsToldWithTheDialogStillUsable)
     AnswerMessageBox(box);
     EXPECT_EQ(0u, ExitCode());
     EXPECT_FALSE(DirectoryExists("T:\\Nimbet 2 Alpha"));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, appKey));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AppKey));
 }

@@ -7,6 +7,7 @@
 #include "register/registry.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
+#include "support/testing.h"
 
 namespace
 {
@@ -44,15 +45,6 @@ DWORD ValueCount(HKEY root, const char *path)
     RegQueryInfoKeyA(key, NULL, NULL, NULL, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL);
     RegCloseKey(key);
     return count;
-}
-
-bool KeyExists(HKEY root, const char *path)
-{
-    HKEY key;
-    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
 }
 
 /* A REG_SZ whose stored bytes are exactly the text and its terminator. */

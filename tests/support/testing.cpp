@@ -203,6 +203,37 @@ std::string BuiltFile(const std::string &relativePath)
     return dir + "\\" + relativePath;
 }
 
+std::string WindowsFile(const char *name)
+{
+    char dir[MAX_PATH];
+    GetWindowsDirectoryA(dir, sizeof dir);
+    return std::string(dir) + "\\" + name;
+}
+
+bool KeyExists(HKEY root, const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+std::string RegistryText(HKEY root, const char *path, const char *name)
+{
+    char data[1024] = "";
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<no key>";
+    LONG result = RegQueryValueExA(key, name, NULL, &type, (BYTE *)data, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_SZ)
+        return "<no value>";
+    return data;
+}
+
 HWND CreateSetupDialog(DLGPROC procedure)
 {
     return CreateDialogParamA(GetModuleHandleA(NULL), "DLG_SETUP", NULL, procedure, 0);

@@ -45,6 +45,13 @@ class MessageBoxCatcher
     HHOOK hook_;
 };
 
+/* A file of the Windows directory, e.g. "SETUP.INI". */
+std::string WindowsFile(const char *name);
+
+/* Whether the registry key exists, and a REG_SZ value of it ("<no key>", "<no value>" if not). */
+bool KeyExists(HKEY root, const char *path);
+std::string RegistryText(HKEY root, const char *path, const char *name);
+
 /* The product's group folder under the user's Programs folder, where the shell's links go. */
 std::string StartMenuGroupFolder();
 
