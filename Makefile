@@ -4,10 +4,12 @@
 #   make dist   lay out build/dist: setup.exe beside the sample product files
 #   make run    run the setup from build/dist under Wine
 #   make test   build and run the whole test suite on Wine
+#   make bench  benchmark setup.exe against its floors and NSIS (QUICK=1: small payloads only)
 BUILD ?= build
 CMAKE_FLAGS ?=
+QUICK ?=
 
-.PHONY: all deps configure dist run test clean format
+.PHONY: all deps configure dist run test bench clean format
 
 all: configure
 	cmake --build $(BUILD)
@@ -28,6 +30,11 @@ run: dist
 
 test: all
 	cd $(BUILD) && ctest --output-on-failure
+
+bench: configure
+	@sh scripts/install-deps.sh bench
+	cmake --build $(BUILD) --target bench-programs
+	sh bench/run-bench.sh $(BUILD) $(QUICK)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

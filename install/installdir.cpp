@@ -4,23 +4,13 @@
  * calls them from its Browse and Continue commands.
  */
 #include <windows.h>
-#include <shlobj.h>
 #include "install/installdir.h"
 #include "install/paths.h"
+#include "install/shell.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
-
-/*
- * Windows 95's SHELL32 exports the picker calls under their plain ANSI names,
- * which later systems keep. The header maps those names to the A/W forms, so
- * the mapping is undone and the plain names are declared and imported.
- */
-#undef SHBrowseForFolder
-#undef SHGetPathFromIDList
-extern "C" WINSHELLAPI LPITEMIDLIST WINAPI SHBrowseForFolder(LPBROWSEINFOA info);
-extern "C" WINSHELLAPI BOOL WINAPI SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path);
 
 namespace
 {
@@ -89,6 +79,11 @@ int IsDirectory(const char *path)
 
 void BrowseForDirectory(HWND dialog)
 {
+    /* Without the shell's picker, Browse does what a cancelled picker does. */
+    ShellCalls shell = {};
+    if (!LoadShellCalls(&shell))
+        return;
+
     char path[PathSize];
     BROWSEINFOA info = {};
     info.hwndOwner = dialog;
@@ -99,19 +94,12 @@ void BrowseForDirectory(HWND dialog)
     info.lpfn = NULL;
     info.lParam = 0;
 
-    LPITEMIDLIST chosen = SHBrowseForFolder(&info);
+    LPITEMIDLIST chosen = shell.browseForFolder(&info);
     if (chosen == NULL)
         return;
     /* An item without a file-system path leaves the field as it was. */
-    if (SHGetPathFromIDList(chosen, path))
+    if (TakeItemListPath(&shell, chosen, path))
         SetDlgItemTextA(dialog, CTL_DIRECTORY, path);
-
-    IMalloc *allocator = NULL;
-    if (SUCCEEDED(SHGetMalloc(&allocator)))
-    {
-        allocator->Free(chosen);
-        allocator->Release();
-    }
 }
 
 int EnoughFreeSpace(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters,

@@ -10,6 +10,7 @@
 #include <shlobj.h>
 #include "register/startmenu.h"
 #include "install/paths.h"
+#include "install/shell.h"
 #include "setup/format.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
@@ -116,38 +117,24 @@ int WriteGroupFile(const char *path, const char *text)
     return written == length;
 }
 
-/*
- * The shell's ANSI names as Windows 95 exports them; the headers would
- * otherwise bind the "A" names, which Windows 95's SHELL32 lacks.
- */
-#undef SHGetPathFromIDList
-extern "C" BOOL WINAPI SHGetPathFromIDList(LPCITEMIDLIST list, LPSTR path);
-
 /* The user's Programs folder of the Start menu, as a PathSize path. */
-int GetProgramsFolder(char *path)
+int GetProgramsFolder(const ShellCalls *shell, char *path)
 {
     LPITEMIDLIST list = NULL;
-    if (FAILED(SHGetSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &list)))
+    if (FAILED(shell->getSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &list)))
         return 0;
-    int found = SHGetPathFromIDList(list, path);
-    IMalloc *allocator = NULL;
-    if (SUCCEEDED(SHGetMalloc(&allocator)))
-    {
-        allocator->Free(list);
-        allocator->Release();
-    }
-    return found;
+    return TakeItemListPath(shell, list, path);
 }
 
 /* Saves one shell link, replacing a file of the same name. */
-int SaveLink(const char *linkPath, const char *target, const char *arguments)
+int SaveLink(const ComCalls *com, const char *linkPath, const char *target, const char *arguments)
 {
     WCHAR widePath[PathSize];
     if (!MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, PathSize))
         return 0;
     IShellLinkA *link = NULL;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void **>(&link))))
+    if (FAILED(com->createInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void **>(&link))))
         return 0;
     int saved = 0;
     IPersistFile *file = NULL;
@@ -163,15 +150,21 @@ int SaveLink(const char *linkPath, const char *target, const char *arguments)
     return saved;
 }
 
-/* The group as a folder named after the product in Programs, one link per item. */
+/*
+ * The group as a folder named after the product in Programs, one link per item.
+ * Without the shell's or COM's calls nothing is made.
+ */
 void CreateShellGroup(void)
 {
+    ShellCalls shell = {};
+    ComCalls com = {};
     char folder[PathSize];
-    if (!GetProgramsFolder(folder) || !JoinPath(folder, ProductName))
+    if (!LoadShellCalls(&shell) || !LoadComCalls(&com) || !GetProgramsFolder(&shell, folder) ||
+        !JoinPath(folder, ProductName))
         return;
     CreateDirectoryA(folder, NULL);
 
-    HRESULT com = CoInitialize(NULL);
+    HRESULT initialized = com.initialize(NULL);
     for (int i = 0; i < ItemCount; i++)
     {
         const GroupItem *item = &GroupItems[i];
@@ -179,11 +172,11 @@ void CreateShellGroup(void)
         char linkPath[PathSize];
         if (GetItemTarget(item, target) &&
             FormatText(linkPath, sizeof linkPath, "%s\\%s.lnk", folder, item->name))
-            SaveLink(linkPath, target, item->arguments);
+            SaveLink(&com, linkPath, target, item->arguments);
     }
-    if (SUCCEEDED(com))
-        CoUninitialize();
-    SHChangeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, folder, NULL);
+    if (SUCCEEDED(initialized))
+        com.uninitialize();
+    shell.changeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, folder, NULL);
 }
 
 } // namespace

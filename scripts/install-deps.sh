@@ -2,6 +2,7 @@
 # Installs everything the build, the tests and the run command need, from Debian's
 # packages: the mingw-w64 cross toolchain, 32-bit Wine, a virtual X display and
 # CMake/Ninja. Does nothing when all of it is already present.
+# With the argument "bench" it also installs what only the benchmark needs (NSIS).
 set -eu
 
 need=""
@@ -18,6 +19,9 @@ have cmake || need="$need cmake"
 have ninja || need="$need ninja-build"
 [ -d /usr/src/googletest ] || need="$need googletest"
 have make || need="$need make"
+if [ "${1:-}" = bench ]; then
+    have makensis || need="$need nsis"
+fi
 
 if [ -z "$need" ]; then
     exit 0

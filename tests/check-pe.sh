@@ -1,6 +1,6 @@
 #!/bin/sh
 # Checks the built setup.exe as Windows 95 will see it: a stripped PE32 GUI
-# program for subsystem 4.0 whose every import is on the allowlist (functions
+# program for subsystem 4.0 whose imports are exactly the allowlist (functions
 # that Windows 95 already had, from its own system DLLs only).
 # Usage: check-pe.sh OBJDUMP SETUP.EXE ALLOWLIST
 set -u
@@ -28,6 +28,10 @@ imports=$(echo "$headers" | awk '
 allowed=$(grep -v -e '^#' -e '^[[:space:]]*$' "$allow" | awk '{ print toupper($1), $2 }')
 echo "$imports" | while read -r dll fn; do
     echo "$allowed" | grep -qx "$dll $fn" || { echo "FAIL: import not allowed: $dll $fn"; exit 1; }
+done || fail=1
+# The list stays exact, so that a call the program no longer makes is not left allowed.
+echo "$allowed" | while read -r dll fn; do
+    echo "$imports" | grep -qx "$dll $fn" || { echo "FAIL: allowed but not imported: $dll $fn"; exit 1; }
 done || fail=1
 
 count=$(echo "$imports" | wc -l)

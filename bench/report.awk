@@ -1,0 +1,124 @@
+# Turns the benchmark's raw numbers (payload MiB, measure, value: one a line,
+# tab-separated) into the tables of docs/benchmarks.md: medians with [min-max]
+# over the rounds, ratios of medians, and each target met or missed.
+# awk -F "\t" -v setup_bytes=N -v dialog_bytes=N -f report.awk results.tsv
+{
+    key = $1 SUBSEP $2
+    n = ++count[key]
+    value[key, n] = $3 + 0
+    if (!($1 in seen)) {
+        seen[$1] = 1
+        order[++sizes] = $1
+    }
+}
+
+# Sorts the values of a measure into v[1..n]; returns n.
+function sorted(size, name,   key, n, i, j, t) {
+    key = size SUBSEP name
+    n = count[key]
+    for (i = 1; i <= n; i++) v[i] = value[key, i]
+    for (i = 2; i <= n; i++)
+        for (j = i; j > 1 && v[j - 1] > v[j]; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+    return n
+}
+
+function median(size, name,   n) {
+    n = sorted(size, name)
+    if (n == 0) return 0
+    return n % 2 ? v[(n + 1) / 2] : (v[n / 2] + v[n / 2 + 1]) / 2
+}
+
+# "median [min-max]" with the given decimals.
+function spread(size, name, digits,   n, m, f) {
+    m = median(size, name)
+    n = sorted(size, name)
+    if (n == 0) return "-"
+    f = "%." digits "f"
+    return sprintf(f " [" f "-" f "]", m, v[1], v[n])
+}
+
+function verdict(ok) { return ok ? "met" : "**missed**" }
+
+function label(size) { return sprintf("%.0f MiB", median(size, "payload.bytes") / 1048576) }
+
+END {
+    print "| measure | payload | setup.exe | floor | ratio | target | |"
+    print "|---|---|---|---|---|---|---|"
+    printf "| file size (bytes) | - | %d | bare dialog %d | %.2f | <= 12288 bytes | %s |\n",
+        setup_bytes, dialog_bytes, setup_bytes / dialog_bytes, verdict(setup_bytes <= 12288)
+    for (s = 1; s <= sizes; s++) {
+        size = order[s]
+        r = median(size, "setup.start") / median(size, "floor.start")
+        printf "| start to dialog visible (ms) | %s | %s | bare dialog %s | %.3f | <= 1.10 | %s |\n",
+            label(size), spread(size, "setup.start", 1), spread(size, "floor.start", 1), r, verdict(r <= 1.10)
+    }
+    for (s = 1; s <= sizes; s++) {
+        size = order[s]
+        install = median(size, "setup.install")
+        copy = median(size, "copier.copy")
+        printf "| install: Continue to completion text (ms) | %s | %s | bare copier's copy %s | %.3f | <= 1.05 x + 20 = %.1f | %s |\n",
+            label(size), spread(size, "setup.install", 1), spread(size, "copier.copy", 1), install / copy,
+            1.05 * copy + 20, verdict(install <= 1.05 * copy + 20)
+    }
+    for (s = 1; s <= sizes; s++) {
+        size = order[s]
+        r = median(size, "setup.start_peak") / median(size, "floor.peak")
+        printf "| peak working set, input page closed (KiB) | %s | %s | bare dialog %s | %.3f | <= 1.05 | %s |\n",
+            label(size), spread(size, "setup.start_peak", 0), spread(size, "floor.peak", 0), r, verdict(r <= 1.05)
+    }
+    for (s = 1; s <= sizes; s++) {
+        size = order[s]
+        r = median(size, "setup.peak") / median(size, "floor.peak")
+        printf "| peak working set, after the install (KiB) | %s | %s | bare dialog %s | %.3f | <= 1.05 | %s |\n",
+            label(size), spread(size, "setup.peak", 0), spread(size, "floor.peak", 0), r, verdict(r <= 1.05)
+    }
+
+    print ""
+    print "| the same job, start to exit (ms) | payload | setup.exe install (above) | bare copier | NSIS silent install | setup / NSIS | NSIS stub overhead (exe - payload, bytes) |"
+    print "|---|---|---|---|---|---|---|"
+    for (s = 1; s <= sizes; s++) {
+        size = order[s]
+        printf "| | %s | %s | %s | %s | %.3f | %d |\n", label(size), spread(size, "setup.install", 1),
+            spread(size, "copier.wall", 1), spread(size, "nsis.wall", 1),
+            median(size, "setup.install") / median(size, "nsis.wall"), median(size, "nsis.overhead")
+    }
+
+    print ""
+    header = "| inside the install run, in one process (ms) |"
+    rule = "|---|"
+    for (s = 1; s <= sizes; s++) { header = header " " label(order[s]) " |"; rule = rule "---|" }
+    print header
+    print rule
+    split("run_ms:whole run (Continue to completion page)|bare_copy_ms:bare CopyFileA loop of the same files|" \
+          "copy_ms:CopyProductFiles (copy, status line, attributes)|space_ms:CheckDiskSpace|" \
+          "status_ms:status line, buttons disabled, wait cursor|directory_ms:CreateInstallDirectory|" \
+          "repaint_ms:UpdateWindow before the copy|startmenu_ms:CreateStartMenuGroup|" \
+          "converter_ms:of which WinExec(\"grpconv -o\") alone|registry_ms:status line cleared, WriteRegistryEntries|" \
+          "page_ms:switch to the completion page", rows, "|")
+    for (i = 1; i in rows; i++) {
+        split(rows[i], part, ":")
+        line = "| " part[2] " |"
+        for (s = 1; s <= sizes; s++) line = line " " spread(order[s], "steps." part[1], 1) " |"
+        print line
+    }
+    line = "| **all steps but the copy (fixed work)** |"
+    for (s = 1; s <= sizes; s++) line = line " " spread(order[s], "steps.fixed_ms", 1) " |"
+    print line
+
+    print ""
+    header = "| the Start menu links' platform calls, one by one (ms) |"
+    rule = "|---|"
+    for (s = 1; s <= sizes; s++) { header = header " " label(order[s]) " |"; rule = rule "---|" }
+    print header
+    print rule
+    split("load_shell32_ms:LoadLibraryA(SHELL32) and its calls|load_ole32_ms:LoadLibraryA(OLE32) and its calls|" \
+          "programs_folder_ms:Programs folder found, group folder created|coinitialize_ms:CoInitialize|" \
+          "four_links_ms:four links made and saved (IShellLinkA, IPersistFile Save)|" \
+          "couninitialize_ms:CoUninitialize|changenotify_ms:SHChangeNotify", rows, "|")
+    for (i = 1; i in rows; i++) {
+        split(rows[i], part, ":")
+        line = "| " part[2] " |"
+        for (s = 1; s <= sizes; s++) line = line " " spread(order[s], "links." part[1], 1) " |"
+        print line
+    }
+}
