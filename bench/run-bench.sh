@@ -120,8 +120,9 @@ run_steps() {
 
 # The DLLs that setup.exe's process holds beyond the bare dialog program's.
 list_extra_modules() {
-    timed modules 3 "$(winpath "$payload/floor-dialog.exe")" | sort -u >"$bench/modules-floor.txt"
-    timed modules 3 "$(winpath "$payload/setup.exe")" | sort -u >"$bench/modules-setup.txt"
+    # Wine's console output ends its lines with CR LF.
+    timed modules 3 "$(winpath "$payload/floor-dialog.exe")" | tr -d '\r' | sort -u >"$bench/modules-floor.txt"
+    timed modules 3 "$(winpath "$payload/setup.exe")" | tr -d '\r' | sort -u >"$bench/modules-setup.txt"
     extra=$(comm -13 "$bench/modules-floor.txt" "$bench/modules-setup.txt" | grep -v '^setup.exe$' | tr '\n' ' ' | sed 's/ $//')
 }
 
