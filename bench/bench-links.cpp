@@ -10,22 +10,11 @@
 #include <objbase.h>
 #include <shlobj.h>
 #include <stdio.h>
+#include "bench/clock.h"
 #include "install/shell.h"
 
 namespace
 {
-
-LARGE_INTEGER Frequency;
-LARGE_INTEGER Mark;
-
-double Lap()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    double ms = (double)(now.QuadPart - Mark.QuadPart) * 1000.0 / (double)Frequency.QuadPart;
-    Mark = now;
-    return ms;
-}
 
 int SaveLink(const ComCalls &com, const char *linkPath, const char *target)
 {
@@ -52,11 +41,10 @@ int SaveLink(const ComCalls &com, const char *linkPath, const char *target)
 
 int main()
 {
-    QueryPerformanceFrequency(&Frequency);
     ShellCalls shell = {};
     ComCalls com = {};
     char folder[MAX_PATH];
-    Lap();
+    StartClock();
     if (!LoadShellCalls(&shell))
         return 1;
     double loadShell = Lap();

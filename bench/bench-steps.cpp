@@ -9,6 +9,7 @@
  */
 #include <windows.h>
 #include <stdio.h>
+#include "bench/clock.h"
 #include "install/copy.h"
 #include "install/installdir.h"
 #include "install/paths.h"
@@ -21,24 +22,6 @@
 
 namespace
 {
-
-LARGE_INTEGER Frequency;
-LARGE_INTEGER Mark;
-
-void StartClock()
-{
-    QueryPerformanceCounter(&Mark);
-}
-
-/* Milliseconds since the last StartClock or Lap. */
-double Lap()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    double ms = (double)(now.QuadPart - Mark.QuadPart) * 1000.0 / (double)Frequency.QuadPart;
-    Mark = now;
-    return ms;
-}
 
 /* Handles what is queued (painting included) as the modal loop would before the user acts. */
 void Settle()
@@ -115,7 +98,6 @@ void SwitchPage(HWND dialog)
 
 int main()
 {
-    QueryPerformanceFrequency(&Frequency);
     GetSourceDirectory();
 
     /* The whole run, as Continue starts it. */
