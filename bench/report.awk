@@ -41,6 +41,23 @@ function verdict(ok) { return ok ? "met" : "**missed**" }
 
 function label(size) { return sprintf("%.0f MiB", median(size, "payload.bytes") / 1048576) }
 
+# A table of timed steps, a column a payload: rows is "key:label|key:label|...",
+# each key read as prefix key from the results.
+function steps_table(title, prefix, rows,    header, rule, row, part, line, i, s) {
+    header = "| " title " |"
+    rule = "|---|"
+    for (s = 1; s <= sizes; s++) { header = header " " label(order[s]) " |"; rule = rule "---|" }
+    print header
+    print rule
+    split(rows, row, "|")
+    for (i = 1; i in row; i++) {
+        split(row[i], part, ":")
+        line = "| " part[2] " |"
+        for (s = 1; s <= sizes; s++) line = line " " spread(order[s], prefix part[1], 1) " |"
+        print line
+    }
+}
+
 END {
     print "| measure | payload | setup.exe | floor | ratio | target | |"
     print "|---|---|---|---|---|---|---|"
@@ -84,41 +101,18 @@ END {
     }
 
     print ""
-    header = "| inside the install run, in one process (ms) |"
-    rule = "|---|"
-    for (s = 1; s <= sizes; s++) { header = header " " label(order[s]) " |"; rule = rule "---|" }
-    print header
-    print rule
-    split("run_ms:whole run (Continue to completion page)|bare_copy_ms:bare CopyFileA loop of the same files|" \
-          "copy_ms:CopyProductFiles (copy, status line, attributes)|space_ms:CheckDiskSpace|" \
-          "status_ms:status line, buttons disabled, wait cursor|directory_ms:CreateInstallDirectory|" \
-          "repaint_ms:UpdateWindow before the copy|startmenu_ms:CreateStartMenuGroup|" \
-          "converter_ms:of which WinExec(\"grpconv -o\") alone|registry_ms:status line cleared, WriteRegistryEntries|" \
-          "page_ms:switch to the completion page", rows, "|")
-    for (i = 1; i in rows; i++) {
-        split(rows[i], part, ":")
-        line = "| " part[2] " |"
-        for (s = 1; s <= sizes; s++) line = line " " spread(order[s], "steps." part[1], 1) " |"
-        print line
-    }
-    line = "| **all steps but the copy (fixed work)** |"
-    for (s = 1; s <= sizes; s++) line = line " " spread(order[s], "steps.fixed_ms", 1) " |"
-    print line
+    steps_table("inside the install run, in one process (ms)", "steps.",
+        "run_ms:whole run (Continue to completion page)|bare_copy_ms:bare CopyFileA loop of the same files|" \
+        "copy_ms:CopyProductFiles (copy, status line, attributes)|space_ms:CheckDiskSpace|" \
+        "status_ms:status line, buttons disabled, wait cursor|directory_ms:CreateInstallDirectory|" \
+        "repaint_ms:UpdateWindow before the copy|startmenu_ms:CreateStartMenuGroup|" \
+        "converter_ms:of which WinExec(\"grpconv -o\") alone|registry_ms:status line cleared, WriteRegistryEntries|" \
+        "page_ms:switch to the completion page|fixed_ms:**all steps but the copy (fixed work)**")
 
     print ""
-    header = "| the Start menu links' platform calls, one by one (ms) |"
-    rule = "|---|"
-    for (s = 1; s <= sizes; s++) { header = header " " label(order[s]) " |"; rule = rule "---|" }
-    print header
-    print rule
-    split("load_shell32_ms:LoadLibraryA(SHELL32) and its calls|load_ole32_ms:LoadLibraryA(OLE32) and its calls|" \
-          "programs_folder_ms:Programs folder found, group folder created|coinitialize_ms:CoInitialize|" \
-          "four_links_ms:four links made and saved (IShellLinkA, IPersistFile Save)|" \
-          "couninitialize_ms:CoUninitialize|changenotify_ms:SHChangeNotify", rows, "|")
-    for (i = 1; i in rows; i++) {
-        split(rows[i], part, ":")
-        line = "| " part[2] " |"
-        for (s = 1; s <= sizes; s++) line = line " " spread(order[s], "links." part[1], 1) " |"
-        print line
-    }
+    steps_table("the Start menu links' platform calls, one by one (ms)", "links.",
+        "load_shell32_ms:LoadLibraryA(SHELL32) and its calls|load_ole32_ms:LoadLibraryA(OLE32) and its calls|" \
+        "programs_folder_ms:Programs folder found, group folder created|coinitialize_ms:CoInitialize|" \
+        "four_links_ms:four links made and saved (IShellLinkA, IPersistFile Save)|" \
+        "couninitialize_ms:CoUninitialize|changenotify_ms:SHChangeNotify")
 }
