@@ -247,7 +247,7 @@ class FaultRun : public testing::TestWithParam<Row>
         RemoveTree(fillDir);
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
-        DeleteFileA(WindowsFile("SETUP.INI").c_str());
+        DeleteFileA(WindowsDirectoryFile("SETUP.INI").c_str());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvanex");
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
     }
@@ -348,7 +348,7 @@ class FaultRun : public testing::TestWithParam<Row>
             return false;
         std::string appKeyPath = std::string("HKCU\\") + AppKey;
         std::string uninstallKeyPath = std::string("HKLM\\") + UninstallKey;
-        return Lower(path) == Lower(WindowsFile("SETUP.INI")) ||
+        return Lower(path) == Lower(WindowsDirectoryFile("SETUP.INI")) ||
                IsWithin(path, StartMenuGroupFolder()) || IsWithin(path, appKeyPath) ||
                IsWithin(appKeyPath, path) || IsWithin(path, uninstallKeyPath);
     }
@@ -391,7 +391,7 @@ class FaultRun : public testing::TestWithParam<Row>
     {
         if (!completed)
             return;
-        std::string ini = ReadFileBytes(WindowsFile("SETUP.INI"));
+        std::string ini = ReadFileBytes(WindowsDirectoryFile("SETUP.INI"));
         std::string lastLineEnd = ",,,,\"" + row.field + "\"\r\n";
         EXPECT_TRUE(ini.size() > lastLineEnd.size() &&
                     ini.compare(ini.size() - lastLineEnd.size(), lastLineEnd.size(), lastLineEnd) ==

@@ -33,7 +33,7 @@ struct Traces
 
 Traces TracesOfInstall()
 {
-    return {DirectoryExists(DefaultDir), FileExists(WindowsFile("SETUP.INI")),
+    return {DirectoryExists(DefaultDir), FileExists(WindowsDirectoryFile("SETUP.INI")),
             DirectoryExists(StartMenuGroupFolder()), KeyExists(HKEY_CURRENT_USER, AppKey),
             KeyExists(HKEY_LOCAL_MACHINE, UninstallKey)};
 }
@@ -55,7 +55,7 @@ class SetupRun : public testing::Test
         CoInitialize(NULL);
         RemoveTree(StartMenuGroupFolder());
         RemoveTree(DefaultDir);
-        DeleteFileA(WindowsFile("SETUP.INI").c_str());
+        DeleteFileA(WindowsDirectoryFile("SETUP.INI").c_str());
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvanex");
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
         RegDeleteKeyA(HKEY_CURRENT_USER, versionKey);
@@ -183,7 +183,7 @@ class SetupRun : public testing::Test
         ASSERT_TRUE(WaitForCompletionPage(dialog));
         ExpectProductInstalledIn(DefaultDir, ProductFileCount);
         ExpectRegistryFor(DefaultDir);
-        EXPECT_TRUE(FileExists(WindowsFile("SETUP.INI")));
+        EXPECT_TRUE(FileExists(WindowsDirectoryFile("SETUP.INI")));
         ExpectStartMenuLinksFor(DefaultDir);
         ClickControl(dialog, CTL_EXIT);
         EXPECT_EQ(0u, ExitCode());
@@ -234,7 +234,7 @@ TEST_F(SetupRun, DefaultInstallCopiesRegistersAndEndsOnTheCompletionPage)
 
     ExpectProductInstalledIn(DefaultDir, ProductFileCount);
     ExpectRegistryFor(DefaultDir);
-    std::string ini = ReadFileBytes(WindowsFile("SETUP.INI"));
+    std::string ini = ReadFileBytes(WindowsDirectoryFile("SETUP.INI"));
     EXPECT_EQ(0u, ini.find("[progman.groups]\r\ngroupX=Nimbet 2 Alpha\r\n[groupX]\r\n")) << ini;
     ExpectStartMenuLinksFor(DefaultDir);
 
@@ -265,7 +265,7 @@ TEST_F(SetupRun, StartMenuClearedMakesNoGroupButStillRegisters)
 
     ExpectProductInstalledIn(DefaultDir, ProductFileCount);
     ExpectRegistryFor(DefaultDir);
-    EXPECT_FALSE(FileExists(WindowsFile("SETUP.INI")));
+    EXPECT_FALSE(FileExists(WindowsDirectoryFile("SETUP.INI")));
     EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
     std::vector<std::string> texts = StatusTexts();
     ASSERT_FALSE(texts.empty());
@@ -288,7 +288,7 @@ TEST_F(SetupRun, WhereTheConverterStartsTheSetupMakesNoLinks)
     std::vector<ConverterRun> runs = converter.WaitForRuns(WaitMs);
     ASSERT_EQ(1u, runs.size());
     EXPECT_EQ("grpconv -o", runs[0].commandLine);
-    EXPECT_EQ(ReadFileBytes(WindowsFile("SETUP.INI")), runs[0].groupFile);
+    EXPECT_EQ(ReadFileBytes(WindowsDirectoryFile("SETUP.INI")), runs[0].groupFile);
     EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
 
     ClickControl(dialog, CTL_EXIT);

@@ -43,13 +43,6 @@ std::string HeaderField(const std::string &header, const std::string &key)
 
 } // namespace
 
-std::string WindowsDirectoryFile(const char *name)
-{
-    char directory[MAX_PATH] = "";
-    GetWindowsDirectoryA(directory, sizeof directory);
-    return std::string(directory) + "\\" + name;
-}
-
 ConverterStandIn::ConverterStandIn()
     : program_(WindowsDirectoryFile("grpconv.exe")), record_(RecordPath)
 {

@@ -10,9 +10,6 @@
 #include <string>
 #include <vector>
 
-/* A file in the Windows directory, such as SETUP.INI. */
-std::string WindowsDirectoryFile(const char *name);
-
 /* One start of the stand-in, as it recorded it. */
 struct ConverterRun
 {

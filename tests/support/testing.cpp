@@ -203,11 +203,11 @@ std::string BuiltFile(const std::string &relativePath)
     return dir + "\\" + relativePath;
 }
 
-std::string WindowsFile(const char *name)
+std::string WindowsDirectoryFile(const char *name)
 {
-    char dir[MAX_PATH];
-    GetWindowsDirectoryA(dir, sizeof dir);
-    return std::string(dir) + "\\" + name;
+    char directory[MAX_PATH] = "";
+    GetWindowsDirectoryA(directory, sizeof directory);
+    return std::string(directory) + "\\" + name;
 }
 
 bool KeyExists(HKEY root, const char *path)

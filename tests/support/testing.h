@@ -45,8 +45,8 @@ class MessageBoxCatcher
     HHOOK hook_;
 };
 
-/* A file of the Windows directory, e.g. "SETUP.INI". */
-std::string WindowsFile(const char *name);
+/* A file in the Windows directory, such as SETUP.INI. */
+std::string WindowsDirectoryFile(const char *name);
 
 /* Whether the registry key exists, and a REG_SZ value of it ("<no key>", "<no value>" if not). */
 bool KeyExists(HKEY root, const char *path);
