@@ -11,7 +11,7 @@
 #include <shlobj.h>
 #include <stdio.h>
 #include "bench/clock.h"
-#include "install/shell.h"
+#include "setup/libraries.h"
 
 namespace
 {

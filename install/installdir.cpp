@@ -6,7 +6,7 @@
 #include <windows.h>
 #include "install/installdir.h"
 #include "install/paths.h"
-#include "install/shell.h"
+#include "setup/libraries.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
 #include "setup/manifest.h"

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include "install/paths.h"
 #include "setup/controller.h"
+#include "setup/libraries.h"
 #include "setup/state.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
@@ -12,8 +13,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)previous;
     (void)commandLine;
     (void)show;
+    RestrictDllSearch();
     Instance = instance;
     GetSourceDirectory();
+    /* Windows XP creates no dialog asking for Common Controls 6 before COMCTL32 is loaded. */
+    LoadCommonControls();
     DialogBoxParamA(instance, "DLG_SETUP", NULL, SetupDialogProc, 0);
     return 0;
 }

@@ -1,0 +1,103 @@
+/*
+ * The one place that restricts the DLL search, loads system libraries by full
+ * path, finds their calls and gives the shell's item lists back.
+ */
+#include <windows.h>
+#include <shlobj.h>
+#include "install/paths.h"
+#include "setup/libraries.h"
+#include "setup/state.h"
+
+namespace
+{
+
+/* GetProcAddress's answer as the typed call it stands for. */
+template <typename Call> int FindCall(HMODULE module, const char *name, Call *call)
+{
+    *call = reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    return *call != NULL;
+}
+
+/* A system DLL by full path: a bare name would be searched for beside the setup first. */
+HMODULE LoadSystemLibrary(const char *name)
+{
+    char path[PathSize];
+    return GetPlatformFile(GetSystemDirectoryA, name, path) ? LoadLibraryA(path) : NULL;
+}
+
+} // namespace
+
+void RestrictDllSearch(void)
+{
+    /*
+     * Windows 8 and later, and Vista and 7 with the 2011 security update, have
+     * SetDefaultDllDirectories; XP SP1 and later have SetDllDirectoryA, which at
+     * least takes out the current directory. Windows 9x and NT 4 have neither,
+     * and there the search stays as it is.
+     */
+    const DWORD searchSystem32 = 0x800; /* LOAD_LIBRARY_SEARCH_SYSTEM32 */
+    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    BOOL(WINAPI * setDefaultDirectories)(DWORD);
+    BOOL(WINAPI * setDirectory)(LPCSTR);
+    if (FindCall(kernel, "SetDefaultDllDirectories", &setDefaultDirectories))
+        setDefaultDirectories(searchSystem32);
+    else if (FindCall(kernel, "SetDllDirectoryA", &setDirectory))
+        setDirectory("");
+}
+
+int GetPlatformFile(UINT(WINAPI *getDirectory)(LPSTR, UINT), const char *name, char *path)
+{
+    UINT length = getDirectory(path, PathSize);
+    return length != 0 && length < PathSize && JoinPath(path, name);
+}
+
+void LoadCommonControls(void)
+{
+    /*
+     * Windows XP creates no dialog for a program whose manifest asks for
+     * Common Controls 6 unless the program has loaded COMCTL32 itself; Vista
+     * and later, and Wine, load it for the program. By name, so that the
+     * manifest redirects it to version 6; the DLL search is already restricted.
+     */
+    HMODULE module = LoadLibraryA("COMCTL32.DLL");
+    void(WINAPI * initCommonControls)(void);
+    if (module != NULL && FindCall(module, "InitCommonControls", &initCommonControls))
+        initCommonControls();
+}
+
+int LoadShellCalls(ShellCalls *shell)
+{
+    HMODULE module = LoadSystemLibrary("SHELL32.DLL");
+    if (module == NULL)
+        return 0;
+    return FindCall(module, "SHBrowseForFolder", &shell->browseForFolder) &&
+           FindCall(module, "SHGetPathFromIDList", &shell->getPathFromIDList) &&
+           FindCall(module, "SHGetSpecialFolderLocation", &shell->getSpecialFolderLocation) &&
+           FindCall(module, "SHChangeNotify", &shell->changeNotify) &&
+           FindCall(module, "SHGetMalloc", &shell->getMalloc);
+}
+
+int LoadComCalls(ComCalls *com)
+{
+    HMODULE module = LoadSystemLibrary("OLE32.DLL");
+    if (module == NULL)
+        return 0;
+    return FindCall(module, "CoInitialize", &com->initialize) &&
+           FindCall(module, "CoCreateInstance", &com->createInstance) &&
+           FindCall(module, "CoUninitialize", &com->uninitialize);
+}
+
+int TakeItemListPath(const ShellCalls *shell, LPITEMIDLIST list, char *path)
+{
+    char found[PathSize];
+    int hasPath = shell->getPathFromIDList(list, found);
+    if (hasPath)
+        lstrcpyA(path, found);
+    IMalloc *allocator = NULL;
+    if (SUCCEEDED(shell->getMalloc(&allocator)))
+    {
+        allocator->Free(list);
+        allocator->Release();
+    }
+    return hasPath;
+}
