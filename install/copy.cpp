@@ -52,10 +52,65 @@ int Percentage(void)
     return percentage > 100 ? 100 : percentage;
 }
 
+/*
+ * A file from a downloaded archive carries the "downloaded from the internet"
+ * mark in its Zone.Identifier stream, and CopyFileA copies the stream along:
+ * every start of the installed product would warn. FAT volumes, Windows 9x and
+ * Wine keep no such streams; there the deletion simply fails.
+ */
+void RemoveDownloadMark(const char *path)
+{
+    char stream[PathSize + 16];
+    if (FormatText(stream, sizeof stream, "%s:Zone.Identifier", path))
+        DeleteFileA(stream);
+}
+
 /* Copies one file over whatever is at destination, unless both name the same file. */
 int CopyOneFile(const char *source, const char *destination)
 {
-    return SamePath(source, destination) || CopyFileA(source, destination, FALSE);
+    if (SamePath(source, destination))
+        return 1;
+    if (!CopyFileA(source, destination, FALSE))
+        return 0;
+    RemoveDownloadMark(destination);
+    return 1;
+}
+
+/*
+ * Whether the product file at destination, if there is one, can be replaced:
+ * its read-only, hidden and system attributes cleared (Windows refuses to
+ * overwrite a read-only file), and then opened for writing without sharing,
+ * which fails while the product runs.
+ */
+int CanReplace(const char *destination)
+{
+    const DWORD refusing = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    DWORD attributes = GetFileAttributesA(destination);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return 1;
+    if (attributes & refusing)
+        SetFileAttributesA(destination, attributes & ~refusing);
+    HANDLE file = CreateFileA(destination, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    CloseHandle(file);
+    return 1;
+}
+
+/*
+ * The row of the first file of an earlier install that cannot be replaced, or
+ * -1. Checked before anything is copied: a stop part way through would leave
+ * a mixture of two versions.
+ */
+int FirstIrreplaceableFile(void)
+{
+    for (int index = 0; index < ProductFileCount; index++)
+    {
+        char destination[PathSize];
+        if (FormPath(destination, InstallDir, ProductFiles[index]) && !CanReplace(destination))
+            return index;
+    }
+    return -1;
 }
 
 void ReportCopyFailure(HWND dialog, const char *name)
@@ -71,6 +126,12 @@ int CopyProductFiles(HWND dialog)
 {
     FilesCopied = 0;
     ShowStatus(dialog, "Copying files.");
+    int irreplaceable = FirstIrreplaceableFile();
+    if (irreplaceable >= 0)
+    {
+        ReportCopyFailure(dialog, ProductFiles[irreplaceable]);
+        return 0;
+    }
     for (int index = 0; index < ProductFileCount; index++)
     {
         const char *name = ProductFiles[index];

@@ -24,10 +24,10 @@ int CreateKey(HKEY root, const char *path, HKEY *key)
 }
 
 /* Windows 95 stores exactly the bytes it is given, so the terminator is counted. */
-void SetText(HKEY key, const char *name, const char *text)
+int SetText(HKEY key, const char *name, const char *text)
 {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
-                   (DWORD)lstrlenA(text) + 1);
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                          (DWORD)lstrlenA(text) + 1) == ERROR_SUCCESS;
 }
 
 void WriteAppKey(const char *appKeyPath)
@@ -40,19 +40,25 @@ void WriteAppKey(const char *appKeyPath)
     RegCloseKey(key);
 }
 
-void WriteUninstallKey(const char *uninstallKeyPath, const char *displayName,
-                       short uninstallArgument)
+/* The uninstall entry under root; 0 when its key or any of its values cannot be written. */
+int WriteUninstallKey(HKEY root, const char *uninstallKeyPath, const char *displayName,
+                      short uninstallArgument)
 {
     HKEY key = NULL;
-    if (!CreateKey(HKEY_LOCAL_MACHINE, uninstallKeyPath, &key))
-        return;
-    SetText(key, "DisplayName", displayName);
-    /* Lower case and unquoted, the form the uninstaller has always been registered in. */
+    if (!CreateKey(root, uninstallKeyPath, &key))
+        return 0;
+    /*
+     * The platform runs this as a command line: unquoted, a path with spaces
+     * would start c:\Games\Nimbet.exe for "c:\Games\Nimbet 2 Alpha", had
+     * anyone put one there. The uninstaller's name stays in lower case.
+     */
     char command[UninstallCommandSize];
-    if (FormatText(command, sizeof command, "%s\\unsetup.exe %d", InstallDir,
-                   (int)uninstallArgument))
-        SetText(key, "UninstallString", command);
+    int written = SetText(key, "DisplayName", displayName) &&
+                  FormatText(command, sizeof command, "\"%s\\unsetup.exe\" %d", InstallDir,
+                             (int)uninstallArgument) &&
+                  SetText(key, "UninstallString", command);
     RegCloseKey(key);
+    return written;
 }
 
 } // namespace
@@ -61,5 +67,8 @@ void WriteRegistryEntries(const char *appKeyPath, const char *uninstallKeyPath,
                           const char *displayName, short uninstallArgument)
 {
     WriteAppKey(appKeyPath);
-    WriteUninstallKey(uninstallKeyPath, displayName, uninstallArgument);
+    /* A standard user may not write under HKEY_LOCAL_MACHINE; Windows 2000 and later also list
+     * the uninstall entries under the user's own key. */
+    if (!WriteUninstallKey(HKEY_LOCAL_MACHINE, uninstallKeyPath, displayName, uninstallArgument))
+        WriteUninstallKey(HKEY_CURRENT_USER, uninstallKeyPath, displayName, uninstallArgument);
 }

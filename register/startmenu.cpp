@@ -10,7 +10,7 @@
 #include <shlobj.h>
 #include "register/startmenu.h"
 #include "install/paths.h"
-#include "install/shell.h"
+#include "setup/libraries.h"
 #include "setup/format.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
@@ -65,8 +65,9 @@ int GetItemTarget(const GroupItem *item, char *path)
  * An item's command line (CommandSize bytes): the short (8.3) form of its
  * installed path, or the long path where the platform cannot give the short
  * form, then its arguments. Fails only when the path itself does not fit.
+ * Sets *spaced when the path still holds a space.
  */
-int GetItemCommand(const GroupItem *item, char *command)
+int GetItemCommand(const GroupItem *item, char *command, int *spaced)
 {
     char path[PathSize];
     if (!GetItemTarget(item, path))
@@ -74,19 +75,24 @@ int GetItemCommand(const GroupItem *item, char *command)
     DWORD length = GetShortPathNameA(path, command, PathSize);
     if (length == 0 || length >= PathSize)
         lstrcpyA(command, path);
+    for (const char *p = command; *p; p++)
+        *spaced |= *p == ' ';
     if (item->arguments[0] != '\0')
         FormatText(command + lstrlenA(command), CommandSize - lstrlenA(command), " %s",
                    item->arguments);
     return 1;
 }
 
-/* The whole of SETUP.INI, or 0 when any part of it cannot be formed in full. */
-int ComposeGroupText(char *text, int size)
+/*
+ * The whole of SETUP.INI, or 0 when any part of it cannot be formed in full.
+ * Sets *spaced when an item's command line holds a space before its arguments.
+ */
+int ComposeGroupText(char *text, int size, int *spaced)
 {
     char commands[ItemCount][CommandSize];
     for (int i = 0; i < ItemCount; i++)
     {
-        if (!GetItemCommand(&GroupItems[i], commands[i]))
+        if (!GetItemCommand(&GroupItems[i], commands[i], spaced))
             return 0;
     }
     const GroupItem *items = GroupItems;
@@ -97,24 +103,26 @@ int ComposeGroupText(char *text, int size)
                       items[3].name, commands[3], InstallDir);
 }
 
-int GetGroupFilePath(char *path)
+/*
+ * Creates or truncates SETUP.INI in the Windows directory; 1 only when the
+ * whole text reached it. A part of it is removed again: the converter must
+ * never find a broken group.
+ */
+int WriteGroupFile(const char *text)
 {
-    UINT length = GetWindowsDirectoryA(path, PathSize);
-    if (length == 0 || length >= PathSize)
+    char path[PathSize];
+    if (!GetPlatformFile(GetWindowsDirectoryA, "SETUP.INI", path))
         return 0;
-    return JoinPath(path, "SETUP.INI");
-}
-
-/* Creates or truncates the file; 1 only when the whole text reached it. */
-int WriteGroupFile(const char *path, const char *text)
-{
     HFILE file = _lcreat(path, 0);
     if (file == HFILE_ERROR)
         return 0;
     UINT length = (UINT)lstrlenA(text);
     UINT written = _lwrite(file, text, length);
     _lclose(file);
-    return written == length;
+    if (written == length)
+        return 1;
+    DeleteFileA(path);
+    return 0;
 }
 
 /* The user's Programs folder of the Start menu, as a PathSize path. */
@@ -179,18 +187,45 @@ void CreateShellGroup(void)
     shell.changeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, folder, NULL);
 }
 
+int IsPresent(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+/*
+ * Starts the converter hidden, by its full path: grpconv.exe in the system
+ * directory, or in the Windows directory where Windows 9x keeps it. A bare
+ * name would be searched for beside the setup and in the current directory
+ * first. 0 when there is none or it cannot be started.
+ */
+int StartConverter(void)
+{
+    static const char converter[] = "grpconv.exe";
+    char path[PathSize];
+    char command[CommandSize];
+    if (!(GetPlatformFile(GetSystemDirectoryA, converter, path) && IsPresent(path)) &&
+        !(GetPlatformFile(GetWindowsDirectoryA, converter, path) && IsPresent(path)))
+        return 0;
+    /* WinExec answers 31 or less when the program cannot be started. */
+    return FormatText(command, sizeof command, "\"%s\" -o", path) && WinExec(command, SW_HIDE) > 31;
+}
+
 } // namespace
 
 void CreateStartMenuGroup(void)
 {
-    char path[PathSize];
     char text[GroupTextSize];
-    /* A cut or partial description would hand the converter a broken group. */
-    if (!GetGroupFilePath(path) || !ComposeGroupText(text, sizeof text))
+    int spaced = 0;
+    /* A cut description would hand the converter a broken group, and the links the same cut paths.
+     */
+    if (!ComposeGroupText(text, sizeof text, &spaced))
         return;
-    if (!WriteGroupFile(path, text))
-        return;
-    /* WinExec answers 31 or less when the converter cannot be started. */
-    if (WinExec("grpconv -o", SW_HIDE) <= 31)
+    /*
+     * The group file's quoted, comma-separated items do not carry a command
+     * line with a space safely (a volume without short names), and a standard
+     * user of NT-family Windows may not write the Windows directory: the links
+     * make the group then, as they do where there is no converter.
+     */
+    if (spaced || !WriteGroupFile(text) || !StartConverter())
         CreateShellGroup();
 }

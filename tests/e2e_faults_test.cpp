@@ -22,6 +22,31 @@ namespace
 const char fillDrive[] = "U:\\";
 const char fillDir[] = "U:\\Nimbet";
 
+/* Left by planted code that ran (tests/standin/planted.c). */
+const char plantedMarker[] = "C:\\planted-ran.txt";
+
+/* The list of uninstall entries, and where a row that replaces it keeps it meanwhile. */
+const char uninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char savedUninstallList[] = "SOFTWARE\\NimbetTestSavedUninstall";
+
+/* Puts the list of uninstall entries back where a row replaced it. */
+void RestoreUninstallList()
+{
+    HKEY saved;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, savedUninstallList, 0, KEY_READ, &saved) != ERROR_SUCCESS)
+        return;
+    HKEY list;
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, uninstallList);
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, uninstallList, 0, NULL, 0, KEY_ALL_ACCESS, NULL, &list,
+                        NULL) == ERROR_SUCCESS)
+    {
+        RegCopyTreeA(saved, NULL, list);
+        RegCloseKey(list);
+    }
+    RegCloseKey(saved);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, savedUninstallList);
+}
+
 std::string Lower(std::string text)
 {
     for (char &c : text)
@@ -162,20 +187,6 @@ std::string CopyFailure(int index)
     return std::string("Could not copy ") + ProductFiles[index];
 }
 
-/* The status line's last text before an outcome: the step the run had reached. */
-std::string StatusBefore(const std::string &outcome)
-{
-    if (outcome.empty())
-        return "";
-    for (int i = 0; i < ProductFileCount; i++)
-    {
-        if (outcome == CopyFailure(i))
-            return "Copying files... " + std::to_string((i + 1) * 100 / ProductFileCount) +
-                   "% completed";
-    }
-    return "Creating directory..";
-}
-
 class FaultRun;
 
 /* One row: a directory field (or fault) and what must come of it. */
@@ -192,7 +203,30 @@ struct Row
     /* Sets up the fault before the run (or 0), and checks what the fault must leave (or 0). */
     void (*arrange)(FaultRun *run);
     void (*verify)(FaultRun *run);
+    /* What the user does on the input page before Continue (or 0). */
+    void (*interact)(FaultRun *run, HWND dialog) = nullptr;
+    /* Where the uninstall entry must go: the machine-wide key unless it cannot be written. */
+    HKEY uninstallRoot = HKEY_LOCAL_MACHINE;
 };
+
+/*
+ * The status line's last text before an outcome: the step the run had reached.
+ * A file that fails ahead of the files before it was refused before any copy.
+ */
+std::string StatusBefore(const Row &row, const std::string &outcome)
+{
+    if (outcome.empty())
+        return "";
+    for (int i = 0; i < ProductFileCount; i++)
+    {
+        if (outcome == CopyFailure(i) && row.filesCopied < i)
+            return "Copying files.";
+        if (outcome == CopyFailure(i))
+            return "Copying files... " + std::to_string((i + 1) * 100 / ProductFileCount) +
+                   "% completed";
+    }
+    return "Creating directory..";
+}
 
 void PrintTo(const Row &row, std::ostream *out)
 {
@@ -215,6 +249,11 @@ class FaultRun : public testing::TestWithParam<Row>
         HANDLE file = CreateFileA(path.c_str(), access, 0, NULL, disposition, 0, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
         held_.push_back(file);
+    }
+
+    DWORD ProcessId() const
+    {
+        return process_.info.dwProcessId;
     }
 
     /* Drives besides C: that the run may touch and the snapshots must cover. */
@@ -241,15 +280,13 @@ class FaultRun : public testing::TestWithParam<Row>
     /* Everything a row may leave behind, so the next row starts from the same state. */
     void Clean()
     {
-        RemoveTree(StartMenuGroupFolder());
-        RemoveTree(DefaultDir);
+        RemoveInstallTraces();
         RemoveTree(StageDir);
         RemoveTree(fillDir);
+        RemoveTree(plantedMarker);
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
-        DeleteFileA(WindowsDirectoryFile("SETUP.INI").c_str());
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvanex");
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+        RestoreUninstallList();
     }
 
     void ReleaseHeld()
@@ -272,6 +309,10 @@ class FaultRun : public testing::TestWithParam<Row>
          * directory reaches the registry only as value data.
          */
         SnapshotKey(HKEY_CURRENT_USER, "HKCU", "", &snapshot);
+        /* Wine's own run-time state, which the folder picker touches the first time. */
+        for (auto entry = snapshot.begin(); entry != snapshot.end();)
+            entry = entry->first.rfind("HKCU\\Software\\Wine\\", 0) == 0 ? snapshot.erase(entry)
+                                                                         : std::next(entry);
         for (const char *key :
              {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "SOFTWARE\\Orvanex"})
             SnapshotKey(HKEY_LOCAL_MACHINE, std::string("HKLM\\") + key, key, &snapshot);
@@ -346,11 +387,16 @@ class FaultRun : public testing::TestWithParam<Row>
         }
         if (!completed)
             return false;
-        std::string appKeyPath = std::string("HKCU\\") + AppKey;
-        std::string uninstallKeyPath = std::string("HKLM\\") + UninstallKey;
-        return Lower(path) == Lower(WindowsDirectoryFile("SETUP.INI")) ||
-               IsWithin(path, StartMenuGroupFolder()) || IsWithin(path, appKeyPath) ||
-               IsWithin(appKeyPath, path) || IsWithin(path, uninstallKeyPath);
+        if (Lower(path) == Lower(WindowsDirectoryFile("SETUP.INI")) ||
+            IsWithin(path, StartMenuGroupFolder()))
+            return true;
+        /* The keys written, their values, and parents made for them. */
+        for (std::string key :
+             {std::string("HKCU\\") + AppKey, std::string("HKLM\\") + UninstallKey,
+              std::string("HKCU\\") + UninstallKey})
+            if (IsWithin(path, key) || IsWithin(key, path))
+                return true;
+        return false;
     }
 
     void ExpectFilesIn(const Row &row)
@@ -373,23 +419,20 @@ class FaultRun : public testing::TestWithParam<Row>
 
     void ExpectRegistryFor(const Row &row, bool completed)
     {
-        if (!completed)
-        {
-            EXPECT_EQ("<no key>", RegistryText(HKEY_CURRENT_USER, AppKey, "location"));
-            EXPECT_EQ("<no key>", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
-            return;
-        }
-        EXPECT_EQ(row.field, RegistryText(HKEY_CURRENT_USER, AppKey, "location"));
-        EXPECT_EQ("0.1", RegistryText(HKEY_CURRENT_USER, AppKey, "version"));
-        EXPECT_EQ("Nimbet 2 Alpha", RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"));
-        EXPECT_EQ(row.field + "\\unsetup.exe 0",
-                  RegistryText(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString"));
+        if (completed)
+            return ::ExpectRegistryFor(row.field, row.uninstallRoot);
+        EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AppKey));
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
+            EXPECT_FALSE(KeyExists(root, UninstallKey));
     }
 
-    /* On completion the group description names the directory as entered, in full. */
+    /*
+     * On completion the group description names the directory as entered, in
+     * full, unless a directory of its name stands in the way.
+     */
     void ExpectStartMenuFor(const Row &row, bool completed)
     {
-        if (!completed)
+        if (!completed || DirectoryExists(WindowsDirectoryFile("SETUP.INI")))
             return;
         std::string ini = ReadFileBytes(WindowsDirectoryFile("SETUP.INI"));
         std::string lastLineEnd = ",,,,\"" + row.field + "\"\r\n";
@@ -428,13 +471,15 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
     if (row.field != DefaultInstallDir)
         SetRemoteControlText(dialog, CTL_DIRECTORY, row.field);
     ASSERT_EQ(row.field, RemoteControlText(dialog, CTL_DIRECTORY));
+    if (row.interact)
+        row.interact(this, dialog);
     ClickControl(dialog, CTL_CONTINUE);
     std::string outcome = WaitForOutcome(dialog);
     bool completed = outcome.empty();
     EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
     EXPECT_EQ(0u, EndRun(dialog, completed));
     ReleaseHeld();
-    EXPECT_EQ(StatusBefore(outcome), LastStatus());
+    EXPECT_EQ(StatusBefore(row, outcome), LastStatus());
 
     ExpectFilesIn(row);
     ExpectRegistryFor(row, completed);
@@ -455,19 +500,115 @@ void BlockerUnchanged(FaultRun *)
     EXPECT_EQ("a file where a directory would go", ReadFileBytes("C:\\e2e\\blocker"));
 }
 
-/* options.exe of an earlier install, held open by the running product. */
-void HoldDestinationOpen(FaultRun *run)
+std::string EarlierInstall(const char *name)
+{
+    return std::string("earlier install of ") + name;
+}
+
+/* The eight files of an earlier install in the default directory, with the given attributes. */
+void InstallEarlier(DWORD attributes)
 {
     CreateDirectoryA(DefaultDir, NULL);
-    WriteFileBytes(std::string(DefaultDir) + "\\options.exe", "options.exe, still running");
-    run->HoldOpen(std::string(DefaultDir) + "\\options.exe", GENERIC_READ | GENERIC_WRITE,
+    for (const char *name : ProductFiles)
+    {
+        std::string path = InDirectory(DefaultDir, name);
+        WriteFileBytes(path, EarlierInstall(name));
+        SetFileAttributesA(path.c_str(), attributes);
+    }
+}
+
+/* An earlier install whose options.exe is held open by the running product. */
+void HoldDestinationOpen(FaultRun *run)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    run->HoldOpen(InDirectory(DefaultDir, "options.exe"), GENERIC_READ | GENERIC_WRITE,
                   OPEN_EXISTING);
 }
 
-void HeldDestinationUnchanged(FaultRun *)
+void EarlierInstallUnchanged(FaultRun *)
 {
-    EXPECT_EQ("options.exe, still running",
-              ReadFileBytes(std::string(DefaultDir) + "\\options.exe"));
+    for (const char *name : ProductFiles)
+        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
+}
+
+void InstallEarlierReadOnly(FaultRun *)
+{
+    InstallEarlier(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+}
+
+void NoneReadOnly(FaultRun *)
+{
+    for (const char *name : ProductFiles)
+        EXPECT_EQ(0u, GetFileAttributesA(InDirectory(DefaultDir, name).c_str()) &
+                          (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+            << name;
+}
+
+/*
+ * Code of the names the platform finds by name, beside the setup, which is
+ * also the current directory: libraries the shell loads (Wine 8 loads shcore
+ * from the program's folder when nothing restricts the search) and a
+ * converter. Wine has no converter of its own, so the setup makes the links.
+ */
+void PlantCode(FaultRun *)
+{
+    static const char *const libraries[] = {
+        "shcore",   "shell32", "shlwapi",  "ole32",   "oleaut32",      "combase", "rpcrt4",
+        "comctl32", "uxtheme", "version",  "msimg32", "actxprxy",      "propsys", "imm32",
+        "sechost",  "msvcrt",  "ucrtbase", "zlib1",   "windowscodecs", "comdlg32"};
+    for (const char *name : libraries)
+        CopyFileA(BuiltFile("tests\\standin\\planted.dll").c_str(),
+                  DistFile((std::string(name) + ".dll").c_str()).c_str(), FALSE);
+    CopyFileA(BuiltFile("tests\\standin\\planted.exe").c_str(), DistFile("grpconv.exe").c_str(),
+              FALSE);
+}
+
+void NoPlantedCodeRan(FaultRun *)
+{
+    EXPECT_FALSE(FileExists(plantedMarker)) << ReadFileBytes(plantedMarker);
+    ExpectStartMenuLinksFor(DefaultDir);
+}
+
+/* The folder picker, opened and cancelled: it loads the shell. */
+void BrowseAndCancel(FaultRun *run, HWND dialog)
+{
+    ClickControl(dialog, CTL_BROWSE);
+    RemoteMessageBox picker = {};
+    ASSERT_TRUE(WaitForMessageBox(run->ProcessId(), WaitMs, &picker)) << "no folder picker";
+    PostMessageA(picker.window, WM_COMMAND, IDCANCEL, 0);
+    for (DWORD start = GetTickCount(); IsWindow(picker.window) && GetTickCount() - start < WaitMs;)
+        Sleep(20);
+}
+
+/* A directory where SETUP.INI would go, as for a user who may not write the Windows directory. */
+void BlockGroupFile(FaultRun *)
+{
+    CreateDirectoryA(WindowsDirectoryFile("SETUP.INI").c_str(), NULL);
+}
+
+void LinksMadeAndBlockerKept(FaultRun *)
+{
+    EXPECT_TRUE(DirectoryExists(WindowsDirectoryFile("SETUP.INI")));
+    ExpectStartMenuLinksFor(DefaultDir);
+}
+
+/*
+ * A list of uninstall entries that takes no new entry, as for a user who may
+ * not write under HKEY_LOCAL_MACHINE: Wine runs as root, but a volatile key
+ * refuses a lasting subkey.
+ */
+void RefuseMachineWideEntry(FaultRun *)
+{
+    HKEY list;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, savedUninstallList, 0, NULL, 0,
+                                             KEY_ALL_ACCESS, NULL, &list, NULL));
+    RegCopyTreeA(HKEY_LOCAL_MACHINE, uninstallList, list);
+    RegCloseKey(list);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, uninstallList);
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, uninstallList, 0, NULL, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, NULL, &list, NULL));
+    RegCloseKey(list);
 }
 
 void RemoveSource(FaultRun *)
@@ -556,9 +697,12 @@ std::vector<Row> Rows()
         {"SourceDirectory", "C:\\e2e\\dist", "", "C:\\e2e\\dist", 8, nullptr, nullptr},
         {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\.", CopyFailure(0), "C:\\e2e\\dist", 8,
          nullptr, nullptr},
-        /* Faults met during the copy. */
-        {"DestinationInUse", DefaultInstallDir, CopyFailure(5), DefaultDir, 5, HoldDestinationOpen,
-         HeldDestinationUnchanged},
+        /* Faults met during the copy. An earlier install in use is refused before anything of
+           it is overwritten; one left read-only is replaced. */
+        {"DestinationInUse", DefaultInstallDir, CopyFailure(5), "", 0, HoldDestinationOpen,
+         EarlierInstallUnchanged},
+        {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8, InstallEarlierReadOnly,
+         NoneReadOnly},
         /* The file that did not fit stays as far as it was written (Wine's copy leaves it). */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
         {"SourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource, nullptr},
@@ -566,6 +710,14 @@ std::vector<Row> Rows()
          NothingOfTourCopied},
         {"SourceIsADirectory", DefaultInstallDir, CopyFailure(4), DefaultDir, 4, DirectoryAsSource,
          nullptr},
+        /* Planted code never runs, with the picker opened and the group made by links. */
+        {"PlantedCodeBesideTheSetup", DefaultInstallDir, "", DefaultDir, 8, PlantCode,
+         NoPlantedCodeRan, BrowseAndCancel},
+        /* What a standard user cannot write. */
+        {"GroupFileCannotBeCreated", DefaultInstallDir, "", DefaultDir, 8, BlockGroupFile,
+         LinksMadeAndBlockerKept},
+        {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
+         nullptr, nullptr, HKEY_CURRENT_USER},
     };
 }
 

@@ -92,7 +92,7 @@ TEST_F(RegistryEntries, WritesTheFourValuesAsWholeStrings)
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbet 2 Alpha";
     ExpectText(HKEY_LOCAL_MACHINE, uninstall, "DisplayName", "Nimbet 2 Alpha");
     ExpectText(HKEY_LOCAL_MACHINE, uninstall, "UninstallString",
-               "c:\\Nimbet 2 Alpha\\unsetup.exe 0");
+               "\"c:\\Nimbet 2 Alpha\\unsetup.exe\" 0");
 }
 
 TEST_F(RegistryEntries, SecondRunOverwritesInPlaceAndKeepsATrailingBackslash)
@@ -100,7 +100,7 @@ TEST_F(RegistryEntries, SecondRunOverwritesInPlaceAndKeepsATrailingBackslash)
     lstrcpyA(InstallDir, "d:\\Elsewhere");
     WriteRegistryEntries(AppKeyPath, UninstallKeyPath, "Earlier name", -12);
     ExpectText(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString",
-               "d:\\Elsewhere\\unsetup.exe -12");
+               "\"d:\\Elsewhere\\unsetup.exe\" -12");
 
     lstrcpyA(InstallDir, "c:\\games\\");
     WriteRegistryEntries(AppKeyPath, UninstallKeyPath, ProductName, 0);
@@ -109,7 +109,7 @@ TEST_F(RegistryEntries, SecondRunOverwritesInPlaceAndKeepsATrailingBackslash)
     ExpectText(HKEY_CURRENT_USER, AppKeyPath, "version", "0.1");
     ExpectText(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayName", "Nimbet 2 Alpha");
     ExpectText(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString",
-               "c:\\games\\\\unsetup.exe 0");
+               "\"c:\\games\\\\unsetup.exe\" 0");
     EXPECT_EQ(2u, ValueCount(HKEY_CURRENT_USER, AppKeyPath));
     EXPECT_EQ(2u, ValueCount(HKEY_LOCAL_MACHINE, UninstallKeyPath));
 }
@@ -124,7 +124,7 @@ TEST_F(RegistryEntries, EmptyTextsStillStoreTheirTerminator)
 
     ExpectText(HKEY_CURRENT_USER, AppKeyPath, "location", "");
     ExpectText(HKEY_LOCAL_MACHINE, UninstallKeyPath, "DisplayName", "");
-    ExpectText(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString", "\\unsetup.exe 0");
+    ExpectText(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString", "\"\\unsetup.exe\" 0");
 }
 
 TEST_F(RegistryEntries, ARefusedKeyDoesNotKeepTheOtherFromBeingWritten)

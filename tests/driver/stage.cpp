@@ -4,6 +4,7 @@
  * before Wine loads it into the setup's.
  */
 #include "driver/stage.h"
+#include <gtest/gtest.h>
 #include "setup/manifest.h"
 #include "support/testing.h"
 
@@ -65,4 +66,44 @@ void EndHookedSetup(SetupProcess *process, HHOOK *hook)
     if (*hook)
         UnhookWindowsHookEx(*hook);
     *hook = NULL;
+}
+
+void RemoveInstallTraces()
+{
+    RemoveTree(StartMenuGroupFolder());
+    RemoveTree(DefaultDir);
+    RemoveTree(WindowsDirectoryFile("SETUP.INI"));
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvanex");
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    RegDeleteKeyA(HKEY_CURRENT_USER, UninstallKey);
+}
+
+void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot)
+{
+    EXPECT_EQ(dir, RegistryText(HKEY_CURRENT_USER, AppKey, "location"));
+    EXPECT_EQ("0.1", RegistryText(HKEY_CURRENT_USER, AppKey, "version"));
+    EXPECT_EQ("Nimbet 2 Alpha", RegistryText(uninstallRoot, UninstallKey, "DisplayName"));
+    EXPECT_EQ("\"" + dir + "\\unsetup.exe\" 0",
+              RegistryText(uninstallRoot, UninstallKey, "UninstallString"));
+    HKEY otherRoot = uninstallRoot == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+    EXPECT_FALSE(KeyExists(otherRoot, UninstallKey)) << "an uninstall entry under the other root";
+}
+
+void ExpectStartMenuLinksFor(const std::string &dir)
+{
+    const struct
+    {
+        const char *name, *file, *arguments;
+    } items[] = {{"Nimbet 2 Alpha", "Nim2Alph.exe", ""},
+                 {"Readme", "Notes.doc", ""},
+                 {"Configuration", "options.exe", "1"},
+                 {"Uninstall Nimbet 2 Alpha", "Unsetup.exe", ""}};
+    for (const auto &item : items)
+    {
+        ShellLink link = ReadShellLink(StartMenuGroupFolder() + "\\" + item.name + ".lnk");
+        EXPECT_TRUE(link.loaded) << item.name;
+        EXPECT_EQ(dir + "\\" + item.file, link.target);
+        EXPECT_EQ(item.arguments, link.arguments);
+        EXPECT_EQ(dir, link.workingDirectory);
+    }
 }

@@ -43,4 +43,19 @@ HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs);
 /* Ends what StartHookedSetup began: kills a setup still running, removes the hook. */
 void EndHookedSetup(SetupProcess *process, HHOOK *hook);
 
+/* Removes whatever an install may have left: the default directory, SETUP.INI, the
+ * group's links and the registry entries. */
+void RemoveInstallTraces();
+
+/*
+ * What an install into dir must leave in the registry: the per-user record, and
+ * the uninstall entry under uninstallRoot only (the machine-wide one where it
+ * can be written, the user's own where not).
+ */
+void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot = HKEY_LOCAL_MACHINE);
+
+/* The four links of the group the setup makes itself where there is no converter
+ * (COM must be initialised). */
+void ExpectStartMenuLinksFor(const std::string &dir);
+
 #endif

@@ -1,5 +1,5 @@
 /*
- * Puts the stand-in converter in the Windows directory and reads what it
+ * Puts the stand-in converter in the system directory and reads what it
  * recorded. Whether it was started at all is read from the process list, so a
  * test that expects no start needs no waiting.
  */
@@ -44,9 +44,9 @@ std::string HeaderField(const std::string &header, const std::string &key)
 } // namespace
 
 ConverterStandIn::ConverterStandIn()
-    : program_(WindowsDirectoryFile("grpconv.exe")), record_(RecordPath)
+    : program_(SystemDirectoryFile("grpconv.exe")), record_(RecordPath)
 {
-    /* Built into a directory of its own: WinExec looks beside the caller first. */
+    /* Built into a directory of its own, away from the test programs. */
     char self[MAX_PATH] = "";
     GetModuleFileNameA(NULL, self, sizeof self);
     std::string source = self;

@@ -1,6 +1,6 @@
 /*
  * The program-group converter as the tests see it. Wine has no grpconv, so a
- * stand-in (tests/standin) is put where WinExec finds it, the Windows
+ * stand-in (tests/standin) is put where the setup looks for it, the system
  * directory, and reports each start through a record file.
  */
 #ifndef TESTS_SUPPORT_CONVERTER_H
@@ -21,7 +21,7 @@ struct ConverterRun
 };
 
 /*
- * While alive, the stand-in grpconv.exe sits in the Windows directory and the
+ * While alive, the stand-in grpconv.exe sits in the system directory and the
  * environment tells it (and the children of the programs this process starts)
  * where to record. Removed again, with its record, on destruction.
  */

@@ -203,11 +203,26 @@ std::string BuiltFile(const std::string &relativePath)
     return dir + "\\" + relativePath;
 }
 
-std::string WindowsDirectoryFile(const char *name)
+namespace
+{
+
+std::string FileIn(UINT(WINAPI *getDirectory)(LPSTR, UINT), const char *name)
 {
     char directory[MAX_PATH] = "";
-    GetWindowsDirectoryA(directory, sizeof directory);
+    getDirectory(directory, sizeof directory);
     return std::string(directory) + "\\" + name;
+}
+
+} // namespace
+
+std::string WindowsDirectoryFile(const char *name)
+{
+    return FileIn(GetWindowsDirectoryA, name);
+}
+
+std::string SystemDirectoryFile(const char *name)
+{
+    return FileIn(GetSystemDirectoryA, name);
 }
 
 bool KeyExists(HKEY root, const char *path)

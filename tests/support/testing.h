@@ -45,8 +45,9 @@ class MessageBoxCatcher
     HHOOK hook_;
 };
 
-/* A file in the Windows directory, such as SETUP.INI. */
+/* A file in the Windows directory, such as SETUP.INI, or in the system directory. */
 std::string WindowsDirectoryFile(const char *name);
+std::string SystemDirectoryFile(const char *name);
 
 /* Whether the registry key exists, and a REG_SZ value of it ("<no key>", "<no value>" if not). */
 bool KeyExists(HKEY root, const char *path);
