@@ -20,13 +20,6 @@ enum
     CopyMessageSize = 128
 };
 
-/* Forms directory\name in path (a PathSize buffer); 0 when it would not fit. */
-int FormPath(char *path, const char *directory, const char *name)
-{
-    path[0] = '\0';
-    return JoinPath(path, directory) && JoinPath(path, name);
-}
-
 char FoldAsciiCase(char c)
 {
     return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;

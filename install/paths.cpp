@@ -47,3 +47,20 @@ int StripLastComponent(char *path)
     }
     return 0;
 }
+
+int FormPath(char *path, const char *directory, const char *name)
+{
+    path[0] = '\0';
+    return JoinPath(path, directory) && JoinPath(path, name);
+}
+
+int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *information)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    int read = GetFileInformationByHandle(file, information);
+    CloseHandle(file);
+    return read;
+}

@@ -6,6 +6,8 @@
 #ifndef INSTALL_PATHS_H
 #define INSTALL_PATHS_H
 
+#include <windows.h>
+
 /*
  * Appends name to the path in base (a PathSize buffer), with one backslash
  * between them unless base is empty or already ends in a separator. Returns 1,
@@ -19,5 +21,12 @@ void GetSourceDirectory(void);
 /* Cuts path at its last backslash (index 0 is never examined). Returns 1, or 0 with path unchanged.
  */
 int StripLastComponent(char *path);
+
+/* Forms directory\name in path (a PathSize buffer); 0 when it would not fit. */
+int FormPath(char *path, const char *directory, const char *name);
+
+/* The file system's record of the file at path (size, volume, index); 0 when it cannot be
+ * opened. */
+int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *information);
 
 #endif

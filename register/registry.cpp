@@ -1,11 +1,14 @@
 /*
  * The registry entries of an installation: the per-user record of where the
- * product went and which version it is, and the machine-wide uninstall entry.
- * The setup only writes them; the product and its uninstaller read them.
+ * product went and which version it is, and the uninstall entry that the list
+ * of installed programs shows. The setup only writes them; the product and its
+ * uninstaller read them.
  */
 #include <windows.h>
+#include "install/paths.h"
 #include "register/registry.h"
 #include "setup/format.h"
+#include "setup/libraries.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 
@@ -23,11 +26,67 @@ int CreateKey(HKEY root, const char *path, HKEY *key)
                            NULL) == ERROR_SUCCESS;
 }
 
+int SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size)
+{
+    return RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size) ==
+           ERROR_SUCCESS;
+}
+
 /* Windows 95 stores exactly the bytes it is given, so the terminator is counted. */
 int SetText(HKEY key, const char *name, const char *text)
 {
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
-                          (DWORD)lstrlenA(text) + 1) == ERROR_SUCCESS;
+    return SetValue(key, name, REG_SZ, text, (DWORD)lstrlenA(text) + 1);
+}
+
+/* The installed files' total size in KiB, rounded up once, as the list shows it. */
+DWORD InstalledKilobytes(void)
+{
+    ULONGLONG bytes = 0;
+    for (const char *name : ProductFiles)
+    {
+        char path[PathSize];
+        BY_HANDLE_FILE_INFORMATION information;
+        if (FormPath(path, InstallDir, name) && ReadFileInformation(path, &information))
+            bytes += ((ULONGLONG)information.nFileSizeHigh << 32) | information.nFileSizeLow;
+    }
+    return (DWORD)((bytes + 1023) >> 10);
+}
+
+/*
+ * Removes the entry an earlier install left, so that the key holds this
+ * install's values only: a stale QuietUninstallString, say, would still be run
+ * by deployment tools. RegDeleteKeyA is found at run time because the import
+ * section has no room left in its 512 bytes.
+ */
+void RemoveEarlierEntry(HKEY root, const char *uninstallKeyPath)
+{
+    LONG(WINAPI * deleteKey)(HKEY, LPCSTR);
+    if (FindCall(GetModuleHandleA("ADVAPI32.DLL"), "RegDeleteKeyA", &deleteKey))
+        deleteKey(root, uninstallKeyPath);
+}
+
+/* The entry's details in writing order: four texts, then three numbers. */
+const char DetailNames[] = "Publisher\0DisplayVersion\0InstallLocation\0DisplayIcon\0"
+                           "EstimatedSize\0NoModify\0NoRepair";
+
+/* What the list of installed programs shows beside the name; 0 when a value is refused. */
+int WriteEntryDetails(HKEY key)
+{
+    /* The main program's icon: its path as the copy forms it, then the icon's index. */
+    char icon[PathSize + 2];
+    if (!FormPath(icon, InstallDir, ProductFiles[MainProgramFile]))
+        return 0;
+    FormatText(icon + lstrlenA(icon), 3, ",0");
+    const char *texts[] = {Publisher, ProductVersion, InstallDir, icon};
+    DWORD numbers[] = {InstalledKilobytes(), 1, 1};
+    const char *name = DetailNames;
+    for (int i = 0; i < 7; i++, name += lstrlenA(name) + 1)
+    {
+        if (!(i < 4 ? SetText(key, name, texts[i])
+                    : SetValue(key, name, REG_DWORD, &numbers[i - 4], sizeof(DWORD))))
+            return 0;
+    }
+    return 1;
 }
 
 void WriteAppKey(const char *appKeyPath)
@@ -45,6 +104,7 @@ int WriteUninstallKey(HKEY root, const char *uninstallKeyPath, const char *displ
                       short uninstallArgument)
 {
     HKEY key = NULL;
+    RemoveEarlierEntry(root, uninstallKeyPath);
     if (!CreateKey(root, uninstallKeyPath, &key))
         return 0;
     /*
@@ -56,7 +116,7 @@ int WriteUninstallKey(HKEY root, const char *uninstallKeyPath, const char *displ
     int written = SetText(key, "DisplayName", displayName) &&
                   FormatText(command, sizeof command, "\"%s\\unsetup.exe\" %d", InstallDir,
                              (int)uninstallArgument) &&
-                  SetText(key, "UninstallString", command);
+                  SetText(key, "UninstallString", command) && WriteEntryDetails(key);
     RegCloseKey(key);
     return written;
 }

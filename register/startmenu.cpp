@@ -57,8 +57,7 @@ const char GroupFormat[] = "[progman.groups]\r\n"
 /* The item's installed file, InstallDir joined with its name. */
 int GetItemTarget(const GroupItem *item, char *path)
 {
-    lstrcpyA(path, InstallDir);
-    return JoinPath(path, ProductFiles[item->file]);
+    return FormPath(path, InstallDir, ProductFiles[item->file]);
 }
 
 /*
@@ -113,12 +112,13 @@ int WriteGroupFile(const char *text)
     char path[PathSize];
     if (!GetPlatformFile(GetWindowsDirectoryA, "SETUP.INI", path))
         return 0;
-    HFILE file = _lcreat(path, 0);
-    if (file == HFILE_ERROR)
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
         return 0;
-    UINT length = (UINT)lstrlenA(text);
-    UINT written = _lwrite(file, text, length);
-    _lclose(file);
+    DWORD length = (DWORD)lstrlenA(text);
+    DWORD written = 0;
+    WriteFile(file, text, length, &written, NULL);
+    CloseHandle(file);
     if (written == length)
         return 1;
     DeleteFileA(path);

@@ -11,13 +11,6 @@
 namespace
 {
 
-/* GetProcAddress's answer as the typed call it stands for. */
-template <typename Call> int FindCall(HMODULE module, const char *name, Call *call)
-{
-    *call = reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(module, name)));
-    return *call != NULL;
-}
-
 /* A system DLL by full path: a bare name would be searched for beside the setup first. */
 HMODULE LoadSystemLibrary(const char *name)
 {

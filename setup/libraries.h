@@ -31,6 +31,13 @@ struct ComCalls
     void(WINAPI *uninitialize)(void);
 };
 
+/* GetProcAddress's answer as the typed call it stands for; 0 when it is missing. */
+template <typename Call> int FindCall(HMODULE module, const char *name, Call *call)
+{
+    *call = reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    return *call != NULL;
+}
+
 /* Takes the program's own folder and the current directory out of the DLL search, where the
  * platform allows it. Called first thing, before any library is loaded. */
 void RestrictDllSearch(void);

@@ -12,6 +12,7 @@ const char AppKeyPath[] = "Software\\Orvanex\\Nimbet 2 Alpha";
 const char UninstallKeyPath[] =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbet 2 Alpha";
 const char ProductVersion[] = "0.1";
+const char Publisher[] = "Orvanex";
 
 /* The Start menu refers to rows 0, 4, 5 and 6 by index: keep the order. */
 const char *const ProductFiles[ProductFileCount] = {

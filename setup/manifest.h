@@ -12,6 +12,7 @@ extern const char DefaultInstallDir[];
 extern const char AppKeyPath[];
 extern const char UninstallKeyPath[];
 extern const char ProductVersion[];
+extern const char Publisher[];
 
 /* Decimal bytes, not 4 MiB. */
 const long RequiredBytes = 4000000L;

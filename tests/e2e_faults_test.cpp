@@ -119,17 +119,8 @@ void SnapshotKey(HKEY root, const std::string &name, const std::string &path, Sn
     if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return;
     (*into)[name] = "<key>";
-    char valueName[16384];
-    std::vector<BYTE> data(65536);
-    for (DWORD i = 0;; i++)
-    {
-        DWORD nameSize = sizeof valueName, dataSize = (DWORD)data.size(), type = 0;
-        if (RegEnumValueA(key, i, valueName, &nameSize, NULL, &type, data.data(), &dataSize) !=
-            ERROR_SUCCESS)
-            break;
-        (*into)[name + "\\:" + valueName] =
-            std::to_string(type) + ":" + std::string((const char *)data.data(), dataSize);
-    }
+    for (const auto &value : RegistryValues(root, path.c_str()))
+        (*into)[name + "\\:" + value.first] = value.second;
     std::vector<std::string> subkeys;
     for (DWORD i = 0;; i++)
     {
@@ -420,7 +411,7 @@ class FaultRun : public testing::TestWithParam<Row>
     void ExpectRegistryFor(const Row &row, bool completed)
     {
         if (completed)
-            return ::ExpectRegistryFor(row.field, row.uninstallRoot);
+            return ::ExpectRegistryFor(row.field, row.uninstallRoot, row.installedIn);
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AppKey));
         for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
             EXPECT_FALSE(KeyExists(root, UninstallKey));
@@ -580,6 +571,17 @@ void BrowseAndCancel(FaultRun *run, HWND dialog)
         Sleep(20);
 }
 
+/* An uninstall entry left by an earlier install, with values this one does not write. */
+void EnterEarlierValues(FaultRun *)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, NULL, 0,
+                                             KEY_ALL_ACCESS, NULL, &key, NULL));
+    for (const char *name : {"QuietUninstallString", "InstallLocation"})
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"c:\\old", 7);
+    RegCloseKey(key);
+}
+
 /* A directory where SETUP.INI would go, as for a user who may not write the Windows directory. */
 void BlockGroupFile(FaultRun *)
 {
@@ -716,6 +718,8 @@ std::vector<Row> Rows()
         /* What a standard user cannot write. */
         {"GroupFileCannotBeCreated", DefaultInstallDir, "", DefaultDir, 8, BlockGroupFile,
          LinksMadeAndBlockerKept},
+        {"EarlierEntryWithOtherValues", DefaultInstallDir, "", DefaultDir, 8, EnterEarlierValues,
+         nullptr},
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
          nullptr, nullptr, HKEY_CURRENT_USER},
     };

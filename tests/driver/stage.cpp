@@ -78,13 +78,30 @@ void RemoveInstallTraces()
     RegDeleteKeyA(HKEY_CURRENT_USER, UninstallKey);
 }
 
-void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot)
+void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot, std::string filesIn)
 {
     EXPECT_EQ(dir, RegistryText(HKEY_CURRENT_USER, AppKey, "location"));
     EXPECT_EQ("0.1", RegistryText(HKEY_CURRENT_USER, AppKey, "version"));
-    EXPECT_EQ("Nimbet 2 Alpha", RegistryText(uninstallRoot, UninstallKey, "DisplayName"));
-    EXPECT_EQ("\"" + dir + "\\unsetup.exe\" 0",
-              RegistryText(uninstallRoot, UninstallKey, "UninstallString"));
+    /* Exactly this install's values, types and terminators included. */
+    auto text = [](const std::string &data) { return "1:" + data + std::string(1, '\0'); };
+    auto number = [](DWORD data) { return "4:" + std::string((const char *)&data, sizeof data); };
+    std::string program = dir + (dir.back() == '\\' ? "" : "\\") + ProductFiles[0];
+    if (filesIn.empty())
+        filesIn = dir;
+    ULONGLONG bytes = 0;
+    for (const char *name : ProductFiles)
+        bytes += ReadFileBytes(filesIn + (filesIn.back() == '\\' ? "" : "\\") + name).size();
+    std::map<std::string, std::string> expected = {
+        {"DisplayName", text("Nimbet 2 Alpha")},
+        {"UninstallString", text("\"" + dir + "\\unsetup.exe\" 0")},
+        {"Publisher", text("Orvanex")},
+        {"DisplayVersion", text("0.1")},
+        {"InstallLocation", text(dir)},
+        {"DisplayIcon", text(program + ",0")},
+        {"EstimatedSize", number((DWORD)((bytes + 1023) / 1024))},
+        {"NoModify", number(1)},
+        {"NoRepair", number(1)}};
+    EXPECT_EQ(expected, RegistryValues(uninstallRoot, UninstallKey));
     HKEY otherRoot = uninstallRoot == HKEY_LOCAL_MACHINE ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
     EXPECT_FALSE(KeyExists(otherRoot, UninstallKey)) << "an uninstall entry under the other root";
 }

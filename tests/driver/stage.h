@@ -50,9 +50,11 @@ void RemoveInstallTraces();
 /*
  * What an install into dir must leave in the registry: the per-user record, and
  * the uninstall entry under uninstallRoot only (the machine-wide one where it
- * can be written, the user's own where not).
+ * can be written, the user's own where not). filesIn is where this process finds
+ * the installed files, if dir is relative to the setup's own directory.
  */
-void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot = HKEY_LOCAL_MACHINE);
+void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot = HKEY_LOCAL_MACHINE,
+                       std::string filesIn = "");
 
 /* The four links of the group the setup makes itself where there is no converter
  * (COM must be initialised). */

@@ -234,6 +234,27 @@ bool KeyExists(HKEY root, const char *path)
     return true;
 }
 
+std::map<std::string, std::string> RegistryValues(HKEY root, const char *path)
+{
+    std::map<std::string, std::string> values;
+    HKEY key;
+    if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return values;
+    char name[16384];
+    std::vector<BYTE> data(65536);
+    for (DWORD i = 0;; i++)
+    {
+        DWORD nameSize = sizeof name, dataSize = (DWORD)data.size(), type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, NULL, &type, data.data(), &dataSize) !=
+            ERROR_SUCCESS)
+            break;
+        values[name] =
+            std::to_string(type) + ":" + std::string((const char *)data.data(), dataSize);
+    }
+    RegCloseKey(key);
+    return values;
+}
+
 std::string RegistryText(HKEY root, const char *path, const char *name)
 {
     char data[1024] = "";

@@ -7,6 +7,7 @@
 #define TESTS_SUPPORT_TESTING_H
 
 #include <windows.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,8 @@ std::string SystemDirectoryFile(const char *name);
 
 /* Whether the registry key exists, and a REG_SZ value of it ("<no key>", "<no value>" if not). */
 bool KeyExists(HKEY root, const char *path);
+/* Every value of a key, by name, as "<type>:<data bytes>"; empty when there is no key. */
+std::map<std::string, std::string> RegistryValues(HKEY root, const char *path);
 std::string RegistryText(HKEY root, const char *path, const char *name);
 
 /* The product's group folder under the user's Programs folder, where the shell's links go. */
