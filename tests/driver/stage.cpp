@@ -32,7 +32,6 @@ bool StageDistribution()
     RemoveTree(StageDir);
     CreateDirectoryA(StageDir, NULL);
     CreateDirectoryA(DistDir, NULL);
-    /* STAGED_SETUP names another build of it below the build directory, such as a signed copy. */
     char setup[MAX_PATH] = "setup.exe";
     GetEnvironmentVariableA("STAGED_SETUP", setup, sizeof setup);
     if (!CopyFileA(BuiltFile(setup).c_str(), DistFile("setup.exe").c_str(), FALSE))
