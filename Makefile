@@ -5,11 +5,13 @@
 #   make run    run the setup from build/dist under Wine
 #   make test   build and run the whole test suite on Wine
 #   make bench  benchmark setup.exe against its floors and NSIS (QUICK=1: small payloads only)
+#   make sign PFX=<file> [PFX_PASSWORD=<password>] [TIMESTAMP_URL=<url>]
+#               sign build/dist/setup.exe (scripts/sign-setup.sh)
 BUILD ?= build
 CMAKE_FLAGS ?=
 QUICK ?=
 
-.PHONY: all deps configure dist run test bench clean format
+.PHONY: all deps configure dist run test bench sign clean format
 
 all: configure
 	cmake --build $(BUILD)
@@ -35,6 +37,11 @@ bench: configure
 	@sh scripts/install-deps.sh bench
 	cmake --build $(BUILD) --target bench-programs
 	sh bench/run-bench.sh $(BUILD) $(QUICK)
+
+# Make passes its command line's variables to the script in the environment, so
+# the password is on no command line that make shows or starts.
+sign: deps
+	@sh scripts/sign-setup.sh $(BUILD)/dist/setup.exe "$(PFX)"
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,9 +1,9 @@
 #!/bin/sh
-# The benchmark: setup.exe against its floors (a bare dialog program, a bare
-# copier) and a peer (an NSIS installer doing the same job), all in one run on
+# The benchmark: setup.exe against its floors (a bare dialog program with the
+# setup's manifest and one without, a bare copier) and a peer (an NSIS installer doing the same job), all in one run on
 # one private Wine prefix and display. For each payload size every program runs
 # once unmeasured (and its result is checked), then ROUNDS measured rounds in
-# turn, each with STARTS starts of the two dialog programs; the table of medians
+# turn, each with STARTS starts of the three dialog programs; the table of medians
 # [min-max] and ratios goes to stdout and to BUILD/bench/results.md, the raw
 # numbers to BUILD/bench/results.tsv.
 # Usage: run-bench.sh BUILD_DIR [quick]     (ROUNDS=5 and STARTS=4 by default)
@@ -23,7 +23,8 @@ if [ -n "$quick" ] && [ "$quick" != 0 ]; then sizes="1 64"; else sizes="1 64 512
 files="Nim2Alph.exe tour.kvr calm.mid nimbet2.mid Notes.doc options.exe Unsetup.exe Unsetup.bat"
 
 command -v makensis >/dev/null || { echo "bench: makensis is missing (scripts/install-deps.sh bench)" >&2; exit 1; }
-for exe in "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-copier.exe" "$bench/bench-timer.exe"; do
+for exe in "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-dialog-plain.exe" "$bench/floor-copier.exe" \
+    "$bench/bench-timer.exe"; do
     [ -f "$exe" ] || { echo "bench: $exe is not built" >&2; exit 1; }
 done
 
@@ -67,15 +68,17 @@ check_installed() {
     done
 }
 
-# Starts of the bare dialog program and of setup.exe, in turn, from the same folder.
+# Starts of the two bare dialog programs and of setup.exe, in turn, from the same folder.
 run_starts() {
     clean
-    out=$(timed starts "$1" "$(winpath "$payload/floor-dialog.exe")" "$(winpath "$payload/setup.exe")")
+    out=$(timed starts "$1" "$(winpath "$payload/floor-dialog.exe")" "$(winpath "$payload/floor-dialog-plain.exe")" \
+        "$(winpath "$payload/setup.exe")")
     [ "$2" = measure ] || return 0
     echo "$out" | while read -r line; do
         case $(field program "$line") in
         1) record floor.start "$(field start_ms "$line")"; record floor.peak "$(field peak_kb "$line")" ;;
-        2) record setup.start "$(field start_ms "$line")"; record setup.start_peak "$(field peak_kb "$line")" ;;
+        2) record plain.start "$(field start_ms "$line")"; record plain.peak "$(field peak_kb "$line")" ;;
+        3) record setup.start "$(field start_ms "$line")"; record setup.start_peak "$(field peak_kb "$line")" ;;
         esac
     done
 }
@@ -118,12 +121,16 @@ run_steps() {
     done
 }
 
-# The DLLs that setup.exe's process holds beyond the bare dialog program's.
+# The DLLs that setup.exe's process holds beyond the bare dialog program's, and
+# those that the manifest brings into the bare dialog's.
 list_extra_modules() {
-    # Wine's console output ends its lines with CR LF.
-    timed modules 3 "$(winpath "$payload/floor-dialog.exe")" | tr -d '\r' | sort -u >"$bench/modules-floor.txt"
-    timed modules 3 "$(winpath "$payload/setup.exe")" | tr -d '\r' | sort -u >"$bench/modules-setup.txt"
-    extra=$(comm -13 "$bench/modules-floor.txt" "$bench/modules-setup.txt" | grep -v '^setup.exe$' | tr '\n' ' ' | sed 's/ $//')
+    for program in floor-dialog floor-dialog-plain setup; do
+        # Wine's console output ends its lines with CR LF.
+        timed modules 3 "$(winpath "$payload/$program.exe")" | tr -d '\r' | grep -v "^$program.exe\$" |
+            sort -u >"$bench/modules-$program.txt"
+    done
+    extra=$(comm -13 "$bench/modules-floor-dialog.txt" "$bench/modules-setup.txt" | tr '\n' ' ' | sed 's/ $//')
+    manifest_extra=$(comm -13 "$bench/modules-floor-dialog-plain.txt" "$bench/modules-floor-dialog.txt" | tr '\n' ' ' | sed 's/ $//')
 }
 
 run_nsis() {
@@ -145,8 +152,8 @@ for size in $sizes; do
     nsis="$bench/nsis-${size}M.exe"
     echo "bench: payload of $size MiB"
     sh "$here/make-payload.sh" "$payload" $((size * 1024 * 1024))
-    cp "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-copier.exe" "$bench/bench-steps.exe" \
-        "$bench/bench-links.exe" "$payload/"
+    cp "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-dialog-plain.exe" "$bench/floor-copier.exe" \
+        "$bench/bench-steps.exe" "$bench/bench-links.exe" "$payload/"
     makensis -V1 -DPAYLOAD="$payload" -DOUTFILE="$nsis" "$here/nimbet.nsi"
     payload_bytes=$(for name in $files; do wc -c <"$payload/$name"; done | awk '{ s += $1 } END { print s }')
     record payload.bytes "$payload_bytes"
@@ -182,9 +189,10 @@ clean
     echo "Timer: QueryPerformanceCounter at $(field frequency_hz "$clock") Hz; waits poll every $(field poll_ms "$clock") ms (Sleep(1))."
     echo
     echo "DLLs in setup.exe's process that the bare dialog program's has not: ${extra:-none}."
+    echo "DLLs that the manifest brings into the bare dialog program's process: ${manifest_extra:-none}."
     echo
     awk -F '\t' -v setup_bytes="$(wc -c <"$build/setup.exe")" -v dialog_bytes="$(wc -c <"$bench/floor-dialog.exe")" \
-        -f "$here/report.awk" "$results"
+        -v plain_bytes="$(wc -c <"$bench/floor-dialog-plain.exe")" -f "$here/report.awk" "$results"
 } >"$report"
 cat "$report"
 echo "bench: raw numbers in $results, this table in $report"

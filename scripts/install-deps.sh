@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs everything the build, the tests and the run command need, from Debian's
 # packages: the mingw-w64 cross toolchain, 32-bit Wine, a virtual X display and
-# CMake/Ninja. Does nothing when all of it is already present.
+# CMake/Ninja, and osslsigncode and openssl for signing and its test. Does
+# nothing when all of it is already present.
 # With the argument "bench" it also installs what only the benchmark needs (NSIS).
 set -eu
 
@@ -19,6 +20,8 @@ have cmake || need="$need cmake"
 have ninja || need="$need ninja-build"
 [ -d /usr/src/googletest ] || need="$need googletest"
 have make || need="$need make"
+have osslsigncode || need="$need osslsigncode"
+have openssl || need="$need openssl"
 if [ "${1:-}" = bench ]; then
     have makensis || need="$need nsis"
 fi

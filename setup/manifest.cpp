@@ -5,14 +5,14 @@
  */
 #include "manifest.h"
 
-const char SetupTitle[] = "Nimbet 2 Alpha Setup";
-const char ProductName[] = "Nimbet 2 Alpha";
-const char DefaultInstallDir[] = "c:\\Nimbet 2 Alpha";
-const char AppKeyPath[] = "Software\\Orvanex\\Nimbet 2 Alpha";
+const char SetupTitle[] = PRODUCT_NAME " Setup";
+const char ProductName[] = PRODUCT_NAME;
+const char Publisher[] = PRODUCT_PUBLISHER;
+const char DefaultInstallDir[] = "c:\\" PRODUCT_NAME;
+const char AppKeyPath[] = "Software\\" PRODUCT_PUBLISHER "\\" PRODUCT_NAME;
 const char UninstallKeyPath[] =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbet 2 Alpha";
-const char ProductVersion[] = "0.1";
-const char Publisher[] = "Orvanex";
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" PRODUCT_NAME;
+const char ProductVersion[] = PRODUCT_VERSION;
 
 /* The Start menu refers to rows 0, 4, 5 and 6 by index: keep the order. */
 const char *const ProductFiles[ProductFileCount] = {

@@ -1,18 +1,28 @@
 /*
  * The fixed facts of the one product this setup installs: its names, where it
  * goes by default, the registry keys it is recorded under, the space it needs
- * and the ordered list of its files. Nothing here is read at run time.
+ * and the ordered list of its files. Nothing here is read at run time. The
+ * version resource takes the names and the version from the #defines, the only
+ * part the resource compiler sees, so the file's properties and the program's
+ * texts cannot drift apart.
  */
 #ifndef SETUP_MANIFEST_H
 #define SETUP_MANIFEST_H
 
+#define PRODUCT_PUBLISHER "Orvanex"
+#define PRODUCT_NAME      "Nimbet 2 Alpha"
+#define PRODUCT_VERSION   "0.1"
+/* The same version as four numbers, for the resource's fixed part. */
+#define PRODUCT_VERSION_NUMBERS 0, 1, 0, 0
+
+#ifndef RC_INVOKED
 extern const char SetupTitle[];
 extern const char ProductName[];
+extern const char Publisher[];
 extern const char DefaultInstallDir[];
 extern const char AppKeyPath[];
 extern const char UninstallKeyPath[];
 extern const char ProductVersion[];
-extern const char Publisher[];
 
 /* Decimal bytes, not 4 MiB. */
 const long RequiredBytes = 4000000L;
@@ -34,5 +44,6 @@ enum
 
 /* Bare file names, the same at the source and the destination, in copy order. */
 extern const char *const ProductFiles[ProductFileCount];
+#endif
 
 #endif

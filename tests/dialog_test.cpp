@@ -1,7 +1,7 @@
 /*
  * The setup dialog as the template defines it: styles and layout read from the
- * resource itself, the live controls created from it, the icon resource, and
- * the status line written through ShowStatus.
+ * resource itself, the live controls created from it, the icon and version resources,
+ * and the status line written through ShowStatus.
  */
 #include <gtest/gtest.h>
 #include <string>
@@ -228,6 +228,30 @@ TEST(SetupIcon, IsOne32By32SixteenColourImage)
         CreateIconFromResourceEx(bits, SizeofResource(NULL, image), TRUE, 0x00030000, 32, 32, 0);
     EXPECT_NE(nullptr, icon);
     DestroyIcon(icon);
+}
+
+TEST(VersionResource, NamesTheMakerAndTheProductInEnglishUnitedStates)
+{
+    std::string setup = BuiltFile("setup.exe");
+    std::vector<char> block(GetFileVersionInfoSizeA(setup.c_str(), NULL) + 1);
+    ASSERT_TRUE(GetFileVersionInfoA(setup.c_str(), 0, block.size(), block.data())) << setup;
+    DWORD *value;
+    UINT length;
+    ASSERT_TRUE(
+        VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", (void **)&value, &length));
+    EXPECT_EQ(MAKELONG(0x0409, 1252), *value);
+    const char *const strings[][2] = {
+        {"CompanyName", "Orvanex"},        {"FileDescription", "Nimbet 2 Alpha Setup"},
+        {"ProductName", "Nimbet 2 Alpha"}, {"FileVersion", "0.1"},
+        {"ProductVersion", "0.1"},         {"InternalName", "setup"},
+        {"OriginalFilename", "setup.exe"}};
+    for (const auto &row : strings)
+    {
+        char *text = NULL;
+        VerQueryValueA(block.data(), (std::string("\\StringFileInfo\\040904E4\\") + row[0]).c_str(),
+                       (void **)&text, &length);
+        EXPECT_STREQ(row[1], text) << row[0];
+    }
 }
 
 TEST(ShowStatus, WritesTheFormattedTextIntoTheStatusLine)

@@ -27,5 +27,6 @@ TEST(Manifest, ProductTextsAreExact)
     EXPECT_STREQ("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Nimbet 2 Alpha",
                  UninstallKeyPath);
     EXPECT_STREQ("0.1", ProductVersion);
+    EXPECT_STREQ("Orvanex", Publisher);
     EXPECT_EQ(4000000L, RequiredBytes);
 }

@@ -33,7 +33,9 @@ bool StageDistribution()
     RemoveTree(StageDir);
     CreateDirectoryA(StageDir, NULL);
     CreateDirectoryA(DistDir, NULL);
-    if (!CopyFileA(BuiltFile("setup.exe").c_str(), DistFile("setup.exe").c_str(), FALSE))
+    char setup[MAX_PATH] = "setup.exe";
+    GetEnvironmentVariableA("STAGED_SETUP", setup, sizeof setup);
+    if (!CopyFileA(BuiltFile(setup).c_str(), DistFile("setup.exe").c_str(), FALSE))
         return false;
     for (int i = 0; i < ProductFileCount; i++)
         WriteFileBytes(DistFile(ProductFiles[i]), StagedPayload(ProductFiles[i]));

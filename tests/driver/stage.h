@@ -30,7 +30,8 @@ std::string DistFile(const char *name);
 /* The payload staged for a product file: small, and different for every name. */
 std::string StagedPayload(const char *name);
 
-/* Makes StageDir afresh with the built setup.exe and the eight payload files in DistDir. */
+/* Makes StageDir afresh with the built setup.exe (or STAGED_SETUP's file below the build
+ * directory) and the eight payload files in DistDir. */
 bool StageDistribution();
 
 /*
