@@ -110,7 +110,7 @@ void ReportCopyFailure(HWND dialog, const char *name)
 {
     char message[CopyMessageSize];
     FormatText(message, sizeof message, "Could not copy %s", name);
-    MessageBoxA(dialog, message, SetupTitle, MB_OK);
+    TellUser(dialog, message);
 }
 
 } // namespace

@@ -128,7 +128,7 @@ int CheckDiskSpace(const char *format)
     char message[SpaceMessageSize];
     if (EnoughFreeSpace(sectorsPerCluster, bytesPerSector, freeClusters, format, message))
         return 1;
-    MessageBoxA(NULL, message, SetupTitle, MB_OK);
+    TellUser(NULL, message);
     return 0;
 }
 

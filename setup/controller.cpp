@@ -2,6 +2,7 @@
  * The dialog controller: all of the setup's work happens inside this one
  * procedure, on the thread that runs the dialog's modal loop. Continue runs the
  * whole install synchronously; Busy keeps the dialog from being closed under it.
+ * An unattended run goes through the same install with no dialog at all.
  */
 #include <windows.h>
 #include "install/copy.h"
@@ -15,11 +16,6 @@
 
 namespace
 {
-
-void TellUser(HWND dialog, const char *text)
-{
-    MessageBoxA(dialog, text, SetupTitle, MB_OK);
-}
 
 /* Windows 3.x and older report a major version below 4; the setup needs the 4.0 shell. */
 int IsSupportedWindows(void)
@@ -45,7 +41,7 @@ void InitInputPage(HWND dialog)
     {
         TellUser(dialog, "Nimbet does not work with this version of Windows.");
         /* The page is still set up; the dialog closes once initialisation returns. */
-        EndDialog(dialog, 0);
+        EndDialog(dialog, ExitFailed);
     }
     Busy = 0;
     Stage = 0;
@@ -53,7 +49,7 @@ void InitInputPage(HWND dialog)
     SetWindowTextA(dialog, SetupTitle);
 
     SendDlgItemMessageA(dialog, CTL_DIRECTORY, EM_LIMITTEXT, PathSize, 0);
-    SetDlgItemTextA(dialog, CTL_DIRECTORY, DefaultInstallDir);
+    SetDlgItemTextA(dialog, CTL_DIRECTORY, InstallDir);
     SendDlgItemMessageA(dialog, CTL_DIRECTORY, EM_SETSEL, 0, -1);
     SetFocus(GetDlgItem(dialog, CTL_DIRECTORY));
 
@@ -83,19 +79,19 @@ void ShowCompletionPage(HWND dialog)
 }
 
 /*
- * The install run. A failure has already been told to the user and ends the
- * setup; nothing is retried and nothing already copied is removed.
+ * The install run, for Continue and, with no dialog, for an unattended run into
+ * InstallDir with the Start menu group. Every call on the dialog is harmless on
+ * NULL. Returns 0 on a failure, which has already been told to the user (or to
+ * no one): nothing is retried and nothing already copied is removed.
  */
-void RunInstall(HWND dialog)
+int RunInstall(HWND dialog)
 {
     Busy = 1;
-    GetWindowTextA(GetDlgItem(dialog, CTL_DIRECTORY), InstallDir, PathSize);
+    if (dialog)
+        GetWindowTextA(GetDlgItem(dialog, CTL_DIRECTORY), InstallDir, PathSize);
 
     if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
-    {
-        EndDialog(dialog, 0);
-        return;
-    }
+        return 0;
 
     ShowStatus(dialog, "Creating directory..");
     EnableWindow(GetDlgItem(dialog, CTL_CONTINUE), FALSE);
@@ -104,19 +100,15 @@ void RunInstall(HWND dialog)
     if (!CreateInstallDirectory())
     {
         TellUser(dialog, "Could not create the directory for Nimbet 2 Alpha.");
-        EndDialog(dialog, 0);
-        return;
+        return 0;
     }
 
     /* No messages are dispatched during the copy: paint the page now. */
     UpdateWindow(dialog);
     if (!CopyProductFiles(dialog))
-    {
-        EndDialog(dialog, 0);
-        return;
-    }
+        return 0;
 
-    if (IsDlgButtonChecked(dialog, CTL_STARTMENU) == BST_CHECKED)
+    if (!dialog || IsDlgButtonChecked(dialog, CTL_STARTMENU) == BST_CHECKED)
     {
         ShowStatus(dialog, "Creating StartMenu shortcut");
         CreateStartMenuGroup();
@@ -126,6 +118,13 @@ void RunInstall(HWND dialog)
 
     ShowCompletionPage(dialog);
     Busy = 0;
+    return 1;
+}
+
+/* Ends the dialog at the user's word: before the install a cancel, after it a success. */
+void EndByUser(HWND dialog)
+{
+    EndDialog(dialog, Stage ? ExitInstalled : ExitCancelled);
 }
 
 void OnCommand(HWND dialog, WPARAM command)
@@ -137,19 +136,19 @@ void OnCommand(HWND dialog, WPARAM command)
             BrowseForDirectory(dialog);
         break;
     case CTL_EXIT:
-        EndDialog(dialog, 0);
+        EndByUser(dialog);
         break;
     case CTL_CONTINUE:
         if (Busy > 0)
             break;
-        if (Stage == 0)
-            RunInstall(dialog);
-        else
-            EndDialog(dialog, 0);
+        if (Stage != 0)
+            EndByUser(dialog);
+        else if (!RunInstall(dialog))
+            EndDialog(dialog, ExitFailed);
         break;
     case CTL_CANCEL:
         if (!Busy)
-            EndDialog(dialog, 0);
+            EndByUser(dialog);
         break;
     }
 }
@@ -175,7 +174,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return TRUE;
     case WM_CLOSE:
         if (!Busy)
-            EndDialog(dialog, 0);
+            EndByUser(dialog);
         return FALSE;
     case WM_COMMAND:
         /* A click on one of the buttons; the platform's IDCANCEL (Escape) has no handler. */
@@ -183,4 +182,9 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         return FALSE;
     }
     return FALSE;
+}
+
+int InstallUnattended(void)
+{
+    return IsSupportedWindows() && RunInstall(NULL) ? ExitInstalled : ExitFailed;
 }

@@ -1,12 +1,25 @@
 /*
  * The setup dialog's procedure: it sets up the input page and answers the
- * dialog's buttons and close box. The entry runs it modally with "DLG_SETUP".
+ * dialog's buttons and close box. The entry runs it modally with "DLG_SETUP",
+ * or, unattended, runs the same install without it.
  */
 #ifndef SETUP_CONTROLLER_H
 #define SETUP_CONTROLLER_H
 
 #include <windows.h>
 
+/* The setup's exit codes; the dialog's end carries them back to the entry. */
+enum
+{
+    ExitInstalled = 0, /* the install finished */
+    ExitCancelled = 1, /* the user ended the setup before installing */
+    ExitFailed = 2     /* the setup refused or failed, and said why unless unattended */
+};
+
+/* The input page shows InstallDir, which the entry fills with the default or /D's value. */
 INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+/* Installs into InstallDir with the Start menu group, showing nothing; returns the exit code. */
+int InstallUnattended(void);
 
 #endif

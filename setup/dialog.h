@@ -1,7 +1,7 @@
 /*
  * The setup dialog's control identifiers, shared by the dialog template and the
- * code, and ShowStatus, the one writer of the status line. Only the #defines are
- * visible to the resource compiler.
+ * code; ShowStatus, the one writer of the status line; and TellUser, the one way
+ * the setup shows a message. Only the #defines are visible to the resource compiler.
  */
 #ifndef SETUP_DIALOG_H
 #define SETUP_DIALOG_H
@@ -27,6 +27,9 @@ enum
 
 /* Formats a status text (%d, %ld, %s, %%), cut to fit StatusSize, into CTL_STATUS. */
 void ShowStatus(HWND dialog, const char *format, ...);
+
+/* A message box with caption SetupTitle and OK only, owned by owner; nothing when Unattended. */
+void TellUser(HWND owner, const char *text);
 #endif
 
 #endif

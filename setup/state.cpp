@@ -11,3 +11,4 @@ char ScratchPath[PathSize];
 int Busy;
 int Stage;
 short FilesCopied;
+int Unattended;

@@ -14,10 +14,11 @@ enum
 
 extern HINSTANCE Instance;         /* recorded by the entry, read by GetSourceDirectory */
 extern char SourceDir[PathSize];   /* directory of the running setup, no trailing separator */
-extern char InstallDir[PathSize];  /* install directory as the user entered it */
+extern char InstallDir[PathSize];  /* default or /D value; the field's text from Continue on */
 extern char ScratchPath[PathSize]; /* working copy while parents of InstallDir are created */
 extern int Busy;                   /* nonzero while an install run is in progress */
 extern int Stage;                  /* 0 on the input page, 1 on the completion page */
 extern short FilesCopied;          /* table entries handled so far by the copy */
+extern int Unattended;             /* /S: install with no window and no message box */
 
 #endif

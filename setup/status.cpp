@@ -1,11 +1,14 @@
 /*
- * The status line under the directory field: the only progress the setup
- * shows. Every text reaches it through ShowStatus, formatted into a small
- * fixed buffer that it can never overrun.
+ * What the setup tells its user: the status line under the directory field,
+ * the only progress it shows, and its message boxes. Every status text is
+ * formatted into a small fixed buffer that it can never overrun. Without a
+ * dialog (an unattended run) the status line's calls fail harmlessly.
  */
 #include <windows.h>
 #include "setup/dialog.h"
 #include "setup/format.h"
+#include "setup/manifest.h"
+#include "setup/state.h"
 
 void ShowStatus(HWND dialog, const char *format, ...)
 {
@@ -15,4 +18,11 @@ void ShowStatus(HWND dialog, const char *format, ...)
     FormatTextV(text, sizeof text, format, args);
     va_end(args);
     SetDlgItemTextA(dialog, CTL_STATUS, text);
+}
+
+void TellUser(HWND owner, const char *text)
+{
+    /* An unattended run has no one to press OK: its exit code tells. */
+    if (!Unattended)
+        MessageBoxA(owner, text, SetupTitle, MB_OK);
 }

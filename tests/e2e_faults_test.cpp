@@ -1,9 +1,10 @@
 /*
  * Bad input and faults from the outside: each row of the table below starts the
- * built setup.exe, puts one text in its directory field or arranges one fault,
- * presses Continue and checks what the user sees (the completion page or one of
- * the setup's own messages), what arrived on disk and in the registry, that the
- * process ended with code 0, and that nothing else on the drives changed.
+ * built setup.exe, puts one text in its directory field (or command line) or
+ * arranges one fault, presses Continue (unless unattended) and checks what the
+ * user sees (the completion page or one of the setup's own messages), what
+ * arrived on disk and in the registry, the exit code (0, or 2 after a message)
+ * and that nothing else on the drives changed.
  */
 #include <gtest/gtest.h>
 #include <map>
@@ -185,7 +186,8 @@ struct Row
 {
     const char *name;
     std::string field; /* the directory field's text as the user leaves it */
-    /* What the user sees: one of the setup's messages, or "" for the completion page. */
+    /* What the user sees: one of the setup's messages, or "" for the completion page
+       (unattended: what it would have been; nothing is shown). */
     std::string message;
     /* The directory the files go to, in full, or "" where the field names none that
        could be created. Changes are allowed within it and for missing parents of it. */
@@ -194,6 +196,8 @@ struct Row
     /* Sets up the fault before the run (or 0), and checks what the fault must leave (or 0). */
     void (*arrange)(FaultRun *run);
     void (*verify)(FaultRun *run);
+    /* The setup's command line; with /D the field comes from it rather than being typed. */
+    std::string arguments = "";
     /* What the user does on the input page before Continue (or 0). */
     void (*interact)(FaultRun *run, HWND dialog) = nullptr;
     /* Where the uninstall entry must go: the machine-wide key unless it cannot be written. */
@@ -221,7 +225,7 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
 
 void PrintTo(const Row &row, std::ostream *out)
 {
-    *out << row.name << " [" << row.field << "]";
+    *out << row.name << " [" << row.field << "] " << row.arguments;
 }
 
 class FaultRun : public testing::TestWithParam<Row>
@@ -313,9 +317,9 @@ class FaultRun : public testing::TestWithParam<Row>
     }
 
     /* Starts the setup with the status hook on its thread and returns its dialog. */
-    HWND Start()
+    HWND Start(const std::string &arguments)
     {
-        HWND dialog = StartHookedSetup(&process_, &hook_, WaitMs);
+        HWND dialog = StartHookedSetup(&process_, &hook_, WaitMs, arguments);
         EXPECT_NE(nullptr, dialog) << "no setup dialog appeared";
         return dialog;
     }
@@ -457,20 +461,26 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         return;
     Snapshot before = TakeSnapshot();
 
-    HWND dialog = Start();
-    ASSERT_NE(nullptr, dialog);
-    if (row.field != DefaultInstallDir)
-        SetRemoteControlText(dialog, CTL_DIRECTORY, row.field);
-    ASSERT_EQ(row.field, RemoteControlText(dialog, CTL_DIRECTORY));
-    if (row.interact)
-        row.interact(this, dialog);
-    ClickControl(dialog, CTL_CONTINUE);
-    std::string outcome = WaitForOutcome(dialog);
+    std::string outcome = row.message;
+    if (Lower(row.arguments + " ").find("/s ") != std::string::npos)
+        EXPECT_EQ(row.message.empty() ? 0u : 2u, RunUnattended(row.arguments));
+    else
+    {
+        HWND dialog = Start(row.arguments);
+        ASSERT_NE(nullptr, dialog);
+        if (row.arguments.empty() && row.field != DefaultInstallDir)
+            SetRemoteControlText(dialog, CTL_DIRECTORY, row.field);
+        ASSERT_EQ(row.field, RemoteControlText(dialog, CTL_DIRECTORY));
+        if (row.interact)
+            row.interact(this, dialog);
+        ClickControl(dialog, CTL_CONTINUE);
+        outcome = WaitForOutcome(dialog);
+        EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
+        EXPECT_EQ(outcome.empty() ? 0u : 2u, EndRun(dialog, outcome.empty()));
+        EXPECT_EQ(StatusBefore(row, outcome), LastStatus());
+    }
     bool completed = outcome.empty();
-    EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
-    EXPECT_EQ(0u, EndRun(dialog, completed));
     ReleaseHeld();
-    EXPECT_EQ(StatusBefore(row, outcome), LastStatus());
 
     ExpectFilesIn(row);
     ExpectRegistryFor(row, completed);
@@ -714,14 +724,28 @@ std::vector<Row> Rows()
          nullptr},
         /* Planted code never runs, with the picker opened and the group made by links. */
         {"PlantedCodeBesideTheSetup", DefaultInstallDir, "", DefaultDir, 8, PlantCode,
-         NoPlantedCodeRan, BrowseAndCancel},
+         NoPlantedCodeRan, "", BrowseAndCancel},
         /* What a standard user cannot write. */
         {"GroupFileCannotBeCreated", DefaultInstallDir, "", DefaultDir, 8, BlockGroupFile,
          LinksMadeAndBlockerKept},
         {"EarlierEntryWithOtherValues", DefaultInstallDir, "", DefaultDir, 8, EnterEarlierValues,
          nullptr},
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
-         nullptr, nullptr, HKEY_CURRENT_USER},
+         nullptr, "", nullptr, HKEY_CURRENT_USER},
+        /* The directory on the command line, in quotes or not; too long, it is refused. */
+        {"DirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
+         "/D=c:\\Other Place"},
+        {"QuotedDirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
+         "/x /d=\"c:\\Other Place\"  "},
+        {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
+         "/D=" + longest + "x"},
+        {"Unattended", "c:\\Silent Nimbet", "", "c:\\Silent Nimbet", 8, nullptr, nullptr,
+         "/S /D=c:\\Silent Nimbet"},
+        {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
+         nullptr, "/s"},
+        {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr, "/S /D=q:\\x"},
+        {"UnattendedDirectoryTooLong", longest + "x", noDirectory, "", 0, nullptr, nullptr,
+         "/S /D=" + longest + "x"},
     };
 }
 

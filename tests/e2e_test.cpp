@@ -189,7 +189,7 @@ TEST_F(SetupRun, InputPageIsCentredWithTheDefaultsAndFocusInTheDirectory)
     EXPECT_EQ((GetSystemMetrics(SM_CYSCREEN) - (frame.bottom - frame.top)) / 2, frame.top);
 
     ClickControl(dialog, CTL_CANCEL);
-    EXPECT_EQ(0u, ExitCode());
+    EXPECT_EQ(1u, ExitCode());
 }
 
 TEST_F(SetupRun, DefaultInstallCopiesRegistersAndEndsOnTheCompletionPage)
@@ -274,14 +274,14 @@ TEST_F(SetupRun, CancelCloseBoxAndEscapeOnTheInputPage)
     EXPECT_TRUE(StillRunning()) << "Escape closed the setup";
     EXPECT_TRUE(IsWindowVisible(dialog));
     ClickControl(dialog, CTL_CANCEL);
-    EXPECT_EQ(0u, ExitCode());
+    EXPECT_EQ(1u, ExitCode());
     EXPECT_TRUE(before == TracesOfInstall());
 
     /* The close box ends it too. */
     dialog = Start();
     ASSERT_NE(nullptr, dialog);
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(0u, ExitCode());
+    EXPECT_EQ(1u, ExitCode());
     EXPECT_TRUE(before == TracesOfInstall());
 }
 
@@ -313,7 +313,7 @@ TEST_F(SetupRun, DirectoryFieldIsReadUpTo259Characters)
     ClickControl(dialog, CTL_CONTINUE);
     /* No file name fits after 259 characters, so the first copy fails. */
     ExpectMessageBox("Could not copy Nim2Alph.exe", dialog);
-    EXPECT_EQ(0u, ExitCode());
+    EXPECT_EQ(2u, ExitCode());
     EXPECT_TRUE(DirectoryExists(dir));
     EXPECT_FALSE(DirectoryExists(dir + "Z"));
 }
@@ -332,7 +332,8 @@ TEST_F(SetupRun, OldWindowsIsRefused)
     EXPECT_NE(nullptr, GetDlgItem(box.owner, CTL_STATUS)) << "owned by the setup dialog";
     EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons);
     AnswerMessageBox(box);
-    EXPECT_EQ(0u, ExitCode());
+    EXPECT_EQ(2u, ExitCode());
+    EXPECT_EQ(2u, RunUnattended("/S")) << "unattended, the exit code alone tells";
     EXPECT_TRUE(before == TracesOfInstall());
 }
 
@@ -410,7 +411,7 @@ TEST_F(SetupRun, SmallDriveShortageIsToldWithTheDialogStillUsable)
     EXPECT_EQ("T:\\Nimbet 2 Alpha", RemoteControlText(dialog, CTL_DIRECTORY));
 
     AnswerMessageBox(box);
-    EXPECT_EQ(0u, ExitCode());
+    EXPECT_EQ(2u, ExitCode());
     EXPECT_FALSE(DirectoryExists("T:\\Nimbet 2 Alpha"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AppKey));
 }

@@ -12,10 +12,17 @@ namespace
 
 const DWORD pollMs = 20;
 
+enum Want
+{
+    setupDialog,
+    messageBox, /* any other #32770 */
+    anyWindow
+};
+
 struct Search
 {
     DWORD processId;
-    bool wantDialog; /* the setup dialog, or else a message box */
+    Want want;
     HWND found;
 };
 
@@ -33,24 +40,25 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM context)
         return TRUE;
     char className[16] = "";
     GetClassNameA(window, className, sizeof className);
-    if (lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(window))
+    if (!IsWindowVisible(window) ||
+        (search->want != anyWindow && lstrcmpA(className, "#32770") != 0))
         return TRUE;
-    if (search->wantDialog)
+    if (search->want == setupDialog)
     {
         char title[64] = "";
         GetWindowTextA(window, title, sizeof title);
         if (lstrcmpA(title, SetupTitle) != 0 || !IsSetupDialogWindow(window))
             return TRUE;
     }
-    else if (IsSetupDialogWindow(window))
+    else if (search->want == messageBox && IsSetupDialogWindow(window))
         return TRUE;
     search->found = window;
     return FALSE;
 }
 
-HWND FindWindowOf(DWORD processId, bool wantDialog)
+HWND FindWindowOf(DWORD processId, Want want)
 {
-    Search search = {processId, wantDialog, NULL};
+    Search search = {processId, want, NULL};
     EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -96,7 +104,7 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM context)
 
 HWND FindSetupDialog(DWORD processId)
 {
-    return FindWindowOf(processId, true);
+    return FindWindowOf(processId, setupDialog);
 }
 
 HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs)
@@ -143,7 +151,7 @@ bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, RemoteMessageBox *box)
 {
     DWORD start = GetTickCount();
     HWND window;
-    while ((window = FindWindowOf(processId, false)) == NULL)
+    while ((window = FindWindowOf(processId, messageBox)) == NULL)
     {
         if (GetTickCount() - start >= timeoutMs)
             return false;
@@ -164,22 +172,31 @@ void AnswerMessageBox(const RemoteMessageBox &box)
                  (LPARAM)first);
 }
 
-SetupProcess StartSetup(const std::string &exePath, const std::string &directory)
+SetupProcess StartSetup(const std::string &exePath, const std::string &directory,
+                        const std::string &arguments)
 {
     SetupProcess process = {};
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    std::string commandLine = "\"" + exePath + "\"";
+    std::string commandLine = "\"" + exePath + "\"" + (arguments.empty() ? "" : " ") + arguments;
     process.started = CreateProcessA(exePath.c_str(), &commandLine[0], NULL, NULL, FALSE, 0, NULL,
                                      directory.c_str(), &startup, &process.info) != 0;
     return process;
 }
 
-bool WaitForSetupExit(SetupProcess *process, DWORD timeoutMs, DWORD *exitCode)
+bool WaitForSetupExit(SetupProcess *process, DWORD timeoutMs, DWORD *exitCode, bool *windowShown)
 {
     if (!process->started)
         return false;
-    bool ended = WaitForSingleObject(process->info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    DWORD start = GetTickCount();
+    bool ended;
+    do
+    {
+        if (windowShown && FindWindowOf(process->info.dwProcessId, anyWindow))
+            *windowShown = true;
+        ended = WaitForSingleObject(process->info.hProcess, windowShown ? pollMs : timeoutMs) ==
+                WAIT_OBJECT_0;
+    } while (!ended && GetTickCount() - start < timeoutMs);
     if (!ended)
     {
         TerminateProcess(process->info.hProcess, 99);

@@ -51,10 +51,14 @@ struct SetupProcess
     bool started;
 };
 
-SetupProcess StartSetup(const std::string &exePath, const std::string &directory);
+SetupProcess StartSetup(const std::string &exePath, const std::string &directory,
+                        const std::string &arguments = "");
 
-/* Waits for the process to end; a process still running after timeoutMs is killed and false
- * returned. */
-bool WaitForSetupExit(SetupProcess *process, DWORD timeoutMs, DWORD *exitCode);
+/*
+ * Waits for the process to end; a process still running after timeoutMs is killed and false
+ * returned. With windowShown, polls meanwhile and sets it when any window of the process shows.
+ */
+bool WaitForSetupExit(SetupProcess *process, DWORD timeoutMs, DWORD *exitCode,
+                      bool *windowShown = nullptr);
 
 #endif

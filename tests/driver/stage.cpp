@@ -43,9 +43,10 @@ bool StageDistribution()
     return true;
 }
 
-HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs)
+HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs,
+                      const std::string &arguments)
 {
-    *process = StartSetup(DistFile("setup.exe"), DistDir);
+    *process = StartSetup(DistFile("setup.exe"), DistDir, arguments);
     if (!process->started)
         return NULL;
     HMODULE hookDll = LoadLibraryA(BuiltFile("tests\\statushook.dll").c_str());
@@ -56,6 +57,16 @@ HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs)
     if (!*hook)
         return NULL;
     return WaitForSetupDialog(process->info.dwProcessId, timeoutMs);
+}
+
+DWORD RunUnattended(const std::string &arguments)
+{
+    SetupProcess process = StartSetup(DistFile("setup.exe"), DistDir, arguments);
+    DWORD code = 12345;
+    bool windowShown = false;
+    WaitForSetupExit(&process, WaitMs, &code, &windowShown);
+    EXPECT_FALSE(windowShown) << "a window of the setup showed";
+    return code;
 }
 
 void EndHookedSetup(SetupProcess *process, HHOOK *hook)

@@ -35,11 +35,16 @@ std::string StagedPayload(const char *name);
 bool StageDistribution();
 
 /*
- * Starts DistDir's setup.exe as a double-click would, sets the status-line hook
- * on its thread and waits for its dialog. Returns the dialog, or NULL when the
- * setup did not start or showed no dialog within timeoutMs.
+ * Starts DistDir's setup.exe as a double-click would (or with arguments), sets
+ * the status-line hook on its thread and waits for its dialog. Returns the
+ * dialog, or NULL when the setup did not start or showed no dialog within timeoutMs.
  */
-HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs);
+HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs,
+                      const std::string &arguments = "");
+
+/* Runs DistDir's setup.exe with arguments to its end, expecting no window of it ever to show.
+ * Returns its exit code; one still running after WaitMs is killed (99). */
+DWORD RunUnattended(const std::string &arguments);
 
 /* Ends what StartHookedSetup began: kills a setup still running, removes the hook. */
 void EndHookedSetup(SetupProcess *process, HHOOK *hook);
