@@ -5,6 +5,7 @@
  */
 #include <windows.h>
 #include "install/paths.h"
+#include "setup/format.h"
 #include "setup/state.h"
 
 int JoinPath(char *base, const char *name)
@@ -15,7 +16,7 @@ int JoinPath(char *base, const char *name)
         return 0;
     if (separator)
         base[length++] = '\\';
-    lstrcpyA(base + length, name);
+    FormatText(base + length, PathSize - length, "%s", name);
     return 1;
 }
 

@@ -73,7 +73,7 @@ int GetItemCommand(const GroupItem *item, char *command, int *spaced)
         return 0;
     DWORD length = GetShortPathNameA(path, command, PathSize);
     if (length == 0 || length >= PathSize)
-        lstrcpyA(command, path);
+        FormatText(command, PathSize, "%s", path);
     for (const char *p = command; *p; p++)
         *spaced |= *p == ' ';
     if (item->arguments[0] != '\0')

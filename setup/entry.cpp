@@ -8,6 +8,7 @@
 #include "setup/controller.h"
 #include "setup/libraries.h"
 #include "setup/manifest.h"
+#include "setup/format.h"
 #include "setup/state.h"
 
 namespace
@@ -85,7 +86,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     RestrictDllSearch();
     Instance = instance;
     GetSourceDirectory();
-    lstrcpyA(InstallDir, DefaultInstallDir);
+    FormatText(InstallDir, PathSize, "%s", DefaultInstallDir);
     int directoryFits = ReadOptions(commandLine);
     if (Unattended)
         return directoryFits ? InstallUnattended() : ExitFailed;

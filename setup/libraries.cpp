@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include "install/paths.h"
 #include "setup/libraries.h"
+#include "setup/format.h"
 #include "setup/state.h"
 
 namespace
@@ -85,7 +86,7 @@ int TakeItemListPath(const ShellCalls *shell, LPITEMIDLIST list, char *path)
     char found[PathSize];
     int hasPath = shell->getPathFromIDList(list, found);
     if (hasPath)
-        lstrcpyA(path, found);
+        FormatText(path, PathSize, "%s", found);
     IMalloc *allocator = NULL;
     if (SUCCEEDED(shell->getMalloc(&allocator)))
     {
