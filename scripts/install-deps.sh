@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs everything the build, the tests and the run command need, from Debian's
-# packages: the mingw-w64 cross toolchain, 32-bit Wine, a virtual X display and
-# CMake/Ninja. Does nothing when all of it is already present.
+# packages: the mingw-w64 cross toolchain, 32-bit Wine, a virtual X display,
+# CMake/Ninja and the locale sources for the tests' Japanese code page. Does nothing when all of it is already present.
 # With the argument "bench" it also installs what only the benchmark needs (NSIS).
 set -eu
 
@@ -19,6 +19,7 @@ have cmake || need="$need cmake"
 have ninja || need="$need ninja-build"
 [ -d /usr/src/googletest ] || need="$need googletest"
 have make || need="$need make"
+[ -f /usr/share/i18n/locales/ja_JP ] || need="$need locales"
 if [ "${1:-}" = bench ]; then
     have makensis || need="$need nsis"
 fi

@@ -30,18 +30,25 @@ std::string Lower(std::string text)
     return text;
 }
 
+/* Whether text ends in a backslash: its last character, not its last byte, in a double-byte code
+ * page. */
+bool EndsInBackslash(const std::string &text)
+{
+    return !text.empty() && *CharPrevA(text.c_str(), text.c_str() + text.size()) == '\\';
+}
+
 /* True when path is dir itself or lies below it (ASCII case ignored, as the drive does). */
 bool IsWithin(const std::string &path, const std::string &dir)
 {
     std::string p = Lower(path), d = Lower(dir);
-    if (!d.empty() && d.back() == '\\')
+    if (EndsInBackslash(d))
         d.pop_back();
     return p == d || (p.size() > d.size() && p.compare(0, d.size(), d) == 0 && p[d.size()] == '\\');
 }
 
 std::string InDirectory(const std::string &dir, const char *name)
 {
-    return dir + (dir.back() == '\\' ? "" : "\\") + name;
+    return dir + (EndsInBackslash(dir) ? "" : "\\") + name;
 }
 
 /*
@@ -219,6 +226,8 @@ class FaultRun : public testing::TestWithParam<Row>
 
     /* Drives besides C: that the run may touch and the snapshots must cover. */
     std::vector<std::string> extraDrives_;
+    /* Where the setup is started from: DistDir, unless the row moved it. */
+    std::string distDir_ = DistDir;
 
   protected:
     void SetUp() override
@@ -283,7 +292,7 @@ class FaultRun : public testing::TestWithParam<Row>
     /* Starts the setup with the status hook on its thread and returns its dialog. */
     HWND Start()
     {
-        HWND dialog = StartHookedSetup(&process_, &hook_, WaitMs);
+        HWND dialog = StartHookedSetup(&process_, &hook_, WaitMs, distDir_);
         EXPECT_NE(nullptr, dialog) << "no setup dialog appeared";
         return dialog;
     }
@@ -397,7 +406,8 @@ class FaultRun : public testing::TestWithParam<Row>
                     ini.compare(ini.size() - lastLineEnd.size(), lastLineEnd.size(), lastLineEnd) ==
                         0)
             << ini;
-        EXPECT_TRUE(DirectoryExists(StartMenuGroupFolder()));
+        EXPECT_EQ(Lower(InDirectory(row.installedIn, ProductFiles[0])),
+                  Lower(ReadShellLink(StartMenuGroupFolder() + "\\Nimbet 2 Alpha.lnk").target));
     }
 
     std::string LastStatus()
@@ -417,6 +427,10 @@ class FaultRun : public testing::TestWithParam<Row>
 TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 {
     const Row &row = GetParam();
+    if (std::string(row.name).compare(0, 5, "Cp932") == 0)
+    {
+        ASSERT_EQ(932u, GetACP()) << "a row for the code page 932 rig";
+    }
     if (row.arrange)
         row.arrange(this);
     if (HasFatalFailure() || IsSkipped())
@@ -498,6 +512,20 @@ void DirectoryAsSource(FaultRun *)
  */
 const size_t largeFileBytes = 1400000;
 
+/* Code page 932 characters whose second byte is that of a backslash: 表 and ソ. */
+const std::string hyo = "\x95\x5c", so = "\x83\x5c";
+
+void BlockWithHyoFile(FaultRun *)
+{
+    WriteFileBytes("C:\\e2e\\nimfile" + hyo, "a file");
+}
+
+void StartFromSrcHyo(FaultRun *run)
+{
+    run->distDir_ = "C:\\e2e\\src" + hyo;
+    ASSERT_TRUE(MoveFileA(DistDir, run->distDir_.c_str()));
+}
+
 void FillTheDrive(FaultRun *run)
 {
     if (GetDriveTypeA(fillDrive) == DRIVE_NO_ROOT_DIR)
@@ -517,6 +545,9 @@ std::vector<Row> Rows()
     std::string longest = LongDirectory(259);
     std::string fits = LongDirectory(259 - 1 - lstrlenA(ProductFiles[0]));
     std::string tooLong = LongDirectory(fits.size() + 1);
+    /* c:\e2e\nim表 and c:\e2e\ゲーム\表\ソ */
+    std::string nim = "c:\\e2e\\nim" + hyo;
+    std::string nested = "c:\\e2e\\\x83\x51\x81\x5b\x83\x80\\" + hyo + "\\" + so;
     return {
         /* The directory field as typed. */
         {"Empty", "", noDirectory, "", 0, nullptr, nullptr},
@@ -556,6 +587,14 @@ std::vector<Row> Rows()
         {"SourceDirectory", "C:\\e2e\\dist", "", "C:\\e2e\\dist", 8, nullptr, nullptr},
         {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\.", CopyFailure(0), "C:\\e2e\\dist", 8,
          nullptr, nullptr},
+        /* Code page 932: every file under its own name in the folder typed. */
+        {"Cp932Dir", nim, "", nim, 8, nullptr, nullptr},
+        {"Cp932DirAndSeparator", nim + "\\", "", nim, 8, nullptr, nullptr},
+        {"Cp932Nested", nested, "", nested, 8, nullptr, nullptr},
+        {"Cp932SourceFolder", DefaultInstallDir, "", DefaultDir, 8, StartFromSrcHyo, nullptr},
+        /* No stray folder where the path would be cut inside 表. */
+        {"Cp932ThroughAFile", "c:\\e2e\\nimfile" + hyo + "\\sub", noDirectory, "", 0,
+         BlockWithHyoFile, nullptr},
         /* Faults met during the copy. */
         {"DestinationInUse", DefaultInstallDir, CopyFailure(5), DefaultDir, 5, HoldDestinationOpen,
          HeldDestinationUnchanged},

@@ -40,9 +40,10 @@ bool StageDistribution()
     return true;
 }
 
-HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs)
+HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs,
+                      const std::string &folder)
 {
-    *process = StartSetup(DistFile("setup.exe"), DistDir);
+    *process = StartSetup(folder + "\\setup.exe", folder);
     if (!process->started)
         return NULL;
     HMODULE hookDll = LoadLibraryA(BuiltFile("tests\\statushook.dll").c_str());

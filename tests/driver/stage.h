@@ -34,11 +34,13 @@ std::string StagedPayload(const char *name);
 bool StageDistribution();
 
 /*
- * Starts DistDir's setup.exe as a double-click would, sets the status-line hook
- * on its thread and waits for its dialog. Returns the dialog, or NULL when the
- * setup did not start or showed no dialog within timeoutMs.
+ * Starts the setup.exe in folder (DistDir, or wherever a test moved it) as a
+ * double-click would, sets the status-line hook on its thread and waits for its
+ * dialog. Returns the dialog, or NULL when the setup did not start or showed no
+ * dialog within timeoutMs.
  */
-HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs);
+HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs,
+                      const std::string &folder = DistDir);
 
 /* Ends what StartHookedSetup began: kills a setup still running, removes the hook. */
 void EndHookedSetup(SetupProcess *process, HHOOK *hook);
