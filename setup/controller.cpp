@@ -89,7 +89,7 @@ void ShowCompletionPage(HWND dialog)
 void RunInstall(HWND dialog)
 {
     Busy = 1;
-    GetWindowTextA(GetDlgItem(dialog, CTL_DIRECTORY), InstallDir, PathSize);
+    ReadInstallDirectory(dialog);
 
     if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
     {

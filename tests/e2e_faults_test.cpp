@@ -520,10 +520,16 @@ void BlockWithHyoFile(FaultRun *)
     WriteFileBytes("C:\\e2e\\nimfile" + hyo, "a file");
 }
 
+/* The staged setup moved to folder, to be started from there. */
+void StartFrom(FaultRun *run, const std::string &folder)
+{
+    run->distDir_ = folder;
+    ASSERT_TRUE(MoveFileA(DistDir, folder.c_str())) << folder;
+}
+
 void StartFromSrcHyo(FaultRun *run)
 {
-    run->distDir_ = "C:\\e2e\\src" + hyo;
-    ASSERT_TRUE(MoveFileA(DistDir, run->distDir_.c_str()));
+    StartFrom(run, "C:\\e2e\\src" + hyo);
 }
 
 void FillTheDrive(FaultRun *run)
@@ -547,6 +553,9 @@ std::vector<Row> Rows()
     std::string tooLong = LongDirectory(fits.size() + 1);
     /* c:\e2e\nim表 and c:\e2e\ゲーム\表\ソ */
     std::string nim = "c:\\e2e\\nim" + hyo;
+    std::string hyos;
+    for (int i = 0; i < 130; i++)
+        hyos += hyo;
     std::string nested = "c:\\e2e\\\x83\x51\x81\x5b\x83\x80\\" + hyo + "\\" + so;
     return {
         /* The directory field as typed. */
@@ -587,6 +596,12 @@ std::vector<Row> Rows()
         {"SourceDirectory", "C:\\e2e\\dist", "", "C:\\e2e\\dist", 8, nullptr, nullptr},
         {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\.", CopyFailure(0), "C:\\e2e\\dist", 8,
          nullptr, nullptr},
+        /* Windows drops a name's trailing spaces and dots when it makes the folder. */
+        {"NameEndsInSpaces", "c:\\e2e\\nimsp   ", noDirectory, "", 0, nullptr, nullptr},
+        {"NameEndsInDot", "c:\\e2e\\nimdot.", noDirectory, "", 0, nullptr, nullptr},
+        {"InnerNameEndsInDot", "c:\\e2e\\nimdot.\\sub", noDirectory, "", 0, nullptr, nullptr},
+        /* 130 characters of 2 bytes, longer than a path: refused whole, never cut. */
+        {"Cp932LongerThanAPath", "c:\\e2e\\" + hyos, noDirectory, "", 0, nullptr, nullptr},
         /* Code page 932: every file under its own name in the folder typed. */
         {"Cp932Dir", nim, "", nim, 8, nullptr, nullptr},
         {"Cp932DirAndSeparator", nim + "\\", "", nim, 8, nullptr, nullptr},
