@@ -110,7 +110,10 @@ TEST(GetSourceDirectory, IsTheRunningProgramsDirectoryWithoutSeparator)
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path));
 }
 
-/* In code page 932 the second byte of 表 (95 5C) and of ソ (83 5C) is the byte of a backslash. */
+/*
+ * In code page 932 the second byte of 表 (95 5C) and of ソ (83 5C) is the byte of a
+ * backslash. The first check also vouches for the rig that the Cp932 fault rows run in.
+ */
 TEST(Cp932Paths, SeparatorsAreFoundByCharacter)
 {
     ASSERT_EQ(932u, GetACP());
