@@ -20,23 +20,43 @@ enum
     CopyMessageSize = 128
 };
 
-char FoldAsciiCase(char c)
+/*
+ * Opens path to learn which file it is; no access is asked, which a file
+ * others hold open allows.
+ */
+HANDLE OpenForIdentity(const char *path)
 {
-    return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
+    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+}
+
+void CloseOpened(HANDLE file)
+{
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
 }
 
 /*
- * Byte-wise equality ignoring the case of A to Z only. The platform's own
- * comparison follows the user's locale; this one answers alike everywhere.
+ * Whether two paths name one file, in whatever spelling: slashes, ".", short
+ * names, letter case. The text cannot tell (a case fold by bytes would even
+ * alter double-byte characters); the volume and file index can. Both files stay
+ * open meanwhile: Windows 95 vouches for an index only while its file is open.
+ * An index of 0 (Win32s, some network redirectors) tells nothing and never matches.
  */
-int SamePath(const char *a, const char *b)
+int IsSameFile(const char *a, const char *b)
 {
-    for (; *a != '\0' || *b != '\0'; a++, b++)
-    {
-        if (FoldAsciiCase(*a) != FoldAsciiCase(*b))
-            return 0;
-    }
-    return 1;
+    HANDLE first = OpenForIdentity(a);
+    HANDLE second = OpenForIdentity(b);
+    BY_HANDLE_FILE_INFORMATION one;
+    BY_HANDLE_FILE_INFORMATION other;
+    int same =
+        first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE &&
+        GetFileInformationByHandle(first, &one) && GetFileInformationByHandle(second, &other) &&
+        (one.nFileIndexLow | one.nFileIndexHigh) != 0 && one.nFileIndexLow == other.nFileIndexLow &&
+        one.nFileIndexHigh == other.nFileIndexHigh &&
+        one.dwVolumeSerialNumber == other.dwVolumeSerialNumber;
+    CloseOpened(first);
+    CloseOpened(second);
+    return same;
 }
 
 int Percentage(void)
@@ -61,7 +81,7 @@ void RemoveDownloadMark(const char *path)
 /* Copies one file over whatever is at destination, unless both name the same file. */
 int CopyOneFile(const char *source, const char *destination)
 {
-    if (SamePath(source, destination))
+    if (IsSameFile(source, destination))
         return 1;
     if (!CopyFileA(source, destination, FALSE))
         return 0;

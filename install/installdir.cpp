@@ -1,7 +1,7 @@
 /*
- * The install directory's operations: the folder picker, the free-space test
- * and the creation of the directory with its missing parents. The controller
- * calls them from its Browse and Continue commands.
+ * The install directory's operations: reading the field, the folder picker,
+ * the free-space test and the creation of the directory with its missing
+ * parents. The controller calls them from its Browse and Continue commands.
  */
 #include <windows.h>
 #include "install/installdir.h"
@@ -75,7 +75,45 @@ int IsDirectory(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+/*
+ * Windows drops a trailing space or dot when it creates a folder, so the files
+ * would then go to a folder of another name or to none. Lead bytes of
+ * double-byte characters are never a space or a dot.
+ */
+int EndsANameInSpaceOrDot(const char *path)
+{
+    const char *name = path;
+    char last = '\0';
+    for (const char *p = path;; p = CharNextA(p))
+    {
+        if (*p == '\\' || *p == '/' || *p == '\0')
+        {
+            /* "." and ".." are the only names allowed to end in a dot. */
+            if (last == ' ' || (last == '.' && (p - name > 2 || *name != '.')))
+                return 1;
+            if (*p == '\0')
+                return 0;
+            name = p + 1;
+        }
+        last = *p;
+    }
+}
+
 } // namespace
+
+void ReadInstallDirectory(HWND dialog)
+{
+    /*
+     * The field's limit counts characters on Windows NT, where a double-byte
+     * text can run to twice as many bytes; read all of it, then take it whole or not at all.
+     */
+    char text[2 * PathSize];
+    text[0] = '\0';
+    GetWindowTextA(GetDlgItem(dialog, CTL_DIRECTORY), text, sizeof text);
+    /* FormatText reports a text that did not fit whole; a cut one is no directory. */
+    if (!FormatText(InstallDir, PathSize, "%s", text))
+        InstallDir[0] = '\0';
+}
 
 void BrowseForDirectory(HWND dialog)
 {
@@ -134,6 +172,8 @@ int CheckDiskSpace(const char *format)
 
 int CreateInstallDirectory(void)
 {
+    if (InstallDir[0] == '\0' || EndsANameInSpaceOrDot(InstallDir))
+        return 0;
     /*
      * Each pass creates one missing level, so there can be no more passes than
      * the path has levels; the bound only guards against a file system that

@@ -1,7 +1,8 @@
 /*
- * The install directory before any file reaches it: the shell's folder picker
- * behind the Browse button, the free-space test on its drive, and its creation
- * together with any missing parent directories.
+ * The install directory before any file reaches it: the text of the directory
+ * field, the shell's folder picker behind the Browse button, the free-space
+ * test on its drive, and its creation together with any missing parent
+ * directories.
  */
 #ifndef INSTALL_INSTALLDIR_H
 #define INSTALL_INSTALLDIR_H
@@ -13,6 +14,12 @@ enum
 {
     SpaceMessageSize = 256
 };
+
+/*
+ * Fills InstallDir with the directory field's text, never cut: a text longer
+ * than a path leaves InstallDir empty, which CreateInstallDirectory refuses.
+ */
+void ReadInstallDirectory(HWND dialog);
 
 /* Lets the user pick a folder; a chosen file-system folder replaces the text of CTL_DIRECTORY. */
 void BrowseForDirectory(HWND dialog);
@@ -35,7 +42,9 @@ int EnoughFreeSpace(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClu
 
 /*
  * Creates InstallDir with any missing parents, nearest the root first. Returns 1
- * when it exists as a directory afterwards, 0 otherwise; reports nothing.
+ * when it exists as a directory afterwards, 0 otherwise; reports nothing. An
+ * empty text, or one with a name ending in a space or a dot (other than "." and
+ * ".."), is refused before anything is created.
  */
 int CreateInstallDirectory(void);
 

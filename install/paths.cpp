@@ -1,17 +1,35 @@
 /*
  * Path string operations on fixed-size ANSI buffers. Separators are found by
- * byte where the setup's own paths are concerned, and by the platform's
- * multi-byte step where the path comes from the system.
+ * stepping through the text a character at a time: in the double-byte code
+ * pages (932, 936, 949, 950) the second byte of a character can be 0x5C, the
+ * byte of a backslash, and must not be taken for one.
  */
 #include <windows.h>
 #include "install/paths.h"
 #include "setup/format.h"
 #include "setup/state.h"
 
+namespace
+{
+
+/* The last backslash in path, or the last slash too when other is '/'; NULL when there is none. */
+char *LastSeparator(char *path, char other)
+{
+    char *last = NULL;
+    for (char *p = path; *p; p = CharNextA(p))
+    {
+        if (*p == '\\' || *p == other)
+            last = p;
+    }
+    return last;
+}
+
+} // namespace
+
 int JoinPath(char *base, const char *name)
 {
     int length = lstrlenA(base);
-    int separator = length > 0 && base[length - 1] != '\\' && base[length - 1] != '/';
+    int separator = length > 0 && LastSeparator(base, '/') != base + length - 1;
     if (length + separator + lstrlenA(name) >= PathSize)
         return 0;
     if (separator)
@@ -27,26 +45,18 @@ void GetSourceDirectory(void)
         SourceDir[0] = '\0';
     SourceDir[PathSize - 1] = '\0';
 
-    char *cut = SourceDir;
-    for (char *p = SourceDir; *p; p = CharNextA(p))
-    {
-        if (*p == '\\' || *p == '/')
-            cut = p;
-    }
-    *cut = '\0';
+    char *cut = LastSeparator(SourceDir, '/');
+    *(cut ? cut : SourceDir) = '\0';
 }
 
 int StripLastComponent(char *path)
 {
-    for (int n = lstrlenA(path); n > 0; n--)
-    {
-        if (path[n] == '\\')
-        {
-            path[n] = '\0';
-            return 1;
-        }
-    }
-    return 0;
+    /* A backslash at the very start is never cut: nothing would be left. */
+    char *cut = LastSeparator(path, '\\');
+    if (cut == NULL || cut == path)
+        return 0;
+    *cut = '\0';
+    return 1;
 }
 
 int FormPath(char *path, const char *directory, const char *name)

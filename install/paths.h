@@ -1,7 +1,8 @@
 /*
  * Path helpers shared by the whole setup: joining a directory and a file name,
  * finding the directory the setup runs from, and cutting the last component off
- * a path. All work in place on PathSize buffers and never allocate.
+ * a path. All work in place on PathSize buffers, never allocate, and find
+ * separators character by character in the active code page.
  */
 #ifndef INSTALL_PATHS_H
 #define INSTALL_PATHS_H
@@ -18,8 +19,7 @@ int JoinPath(char *base, const char *name);
 /* Fills SourceDir with the directory of the running program, without a trailing separator. */
 void GetSourceDirectory(void);
 
-/* Cuts path at its last backslash (index 0 is never examined). Returns 1, or 0 with path unchanged.
- */
+/* Cuts path at its last backslash (never one at index 0). Returns 1, or 0 with path unchanged. */
 int StripLastComponent(char *path);
 
 /* Forms directory\name in path (a PathSize buffer); 0 when it would not fit. */

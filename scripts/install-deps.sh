@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs everything the build, the tests and the run command need, from Debian's
 # packages: the mingw-w64 cross toolchain, 32-bit Wine, a virtual X display and
-# CMake/Ninja, and osslsigncode and openssl for signing and its test. Does
-# nothing when all of it is already present.
+# CMake/Ninja, osslsigncode and openssl for signing and its test, and the locale
+# sources for the tests' Japanese code page. Does nothing when all of it is
+# already present.
 # With the argument "bench" it also installs what only the benchmark needs (NSIS).
 set -eu
 
@@ -22,6 +23,7 @@ have ninja || need="$need ninja-build"
 have make || need="$need make"
 have osslsigncode || need="$need osslsigncode"
 have openssl || need="$need openssl"
+[ -f /usr/share/i18n/locales/ja_JP ] || need="$need locales"
 if [ "${1:-}" = bench ]; then
     have makensis || need="$need nsis"
 fi

@@ -3,7 +3,8 @@
 # its own virtual X display, both under a directory of the build tree, so that
 # nothing touches ~/.wine or the user's screen.
 #
-#   wine-rig.sh start DIR     fresh prefix from a cached template, Xvfb, wineserver
+#   wine-rig.sh start DIR [LOCALE]   fresh prefix from a cached template, Xvfb,
+#                             wineserver; every process of the rig in LOCALE if given
 #   wine-rig.sh run DIR CMD   run CMD (a .exe through wine) inside the rig
 #   wine-rig.sh env DIR       print the rig's environment as shell exports
 #   wine-rig.sh stop DIR      stop the wineserver and the display
@@ -11,6 +12,10 @@
 # With WINE_RIG_DISPLAY set (for example to the user's own :0), start uses that
 # display instead of a virtual one. The booted prefix template is cached beside
 # DIR, in its parent's wine-template, and shared by every rig of the build tree.
+#
+# Wine takes each process's ANSI code page from its locale when the process
+# starts (ja_JP.UTF-8 gives 932), and writes that locale into the user's
+# registry then: a rig with a locale of its own therefore has its own prefix.
 set -eu
 
 usage() { echo "usage: $0 start|run|env|stop DIR [CMD...]" >&2; exit 2; }
@@ -75,6 +80,16 @@ REG
     mv "$work" "$tmpl"
 }
 
+use_locale() {
+    # Made from Debian's locale sources (package locales) into the build tree, once.
+    locales="$(dirname "$rig")/locales"
+    if [ ! -f "$locales/$1/LC_CTYPE" ]; then
+        mkdir -p "$locales"
+        localedef -i "${1%%.*}" -f "${1#*.}" "$locales/$1"
+    fi
+    export LOCPATH="$locales" LANG="$1" LC_ALL="$1"
+}
+
 case $action in
 start)
     base_env
@@ -82,6 +97,7 @@ start)
     start_display
     export DISPLAY=":$(cat "$rig/display")"
     make_template
+    [ $# -eq 0 ] || use_locale "$1"
     rm -rf "$rig/prefix"
     cp -a "$(dirname "$rig")/wine-template" "$rig/prefix"
     export WINEPREFIX="$rig/prefix"
@@ -90,6 +106,7 @@ start)
         echo "export WINEDLLOVERRIDES='$WINEDLLOVERRIDES'"
         echo "export XDG_CONFIG_HOME='$XDG_CONFIG_HOME' XDG_DATA_HOME='$XDG_DATA_HOME' XDG_CACHE_HOME='$XDG_CACHE_HOME'"
         echo "export WINEPREFIX='$WINEPREFIX' DISPLAY='$DISPLAY'"
+        [ -z "${LOCPATH:-}" ] || echo "export LOCPATH='$LOCPATH' LANG=$LANG LC_ALL=$LC_ALL"
     } >"$rig/env"
     # One wineserver for the whole run: every test's process reuses it.
     wineserver -p </dev/null >"$rig/wineserver.log" 2>&1

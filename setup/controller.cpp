@@ -88,7 +88,7 @@ int RunInstall(HWND dialog)
 {
     Busy = 1;
     if (dialog)
-        GetWindowTextA(GetDlgItem(dialog, CTL_DIRECTORY), InstallDir, PathSize);
+        ReadInstallDirectory(dialog);
 
     if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
         return 0;

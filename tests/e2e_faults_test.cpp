@@ -60,14 +60,17 @@ std::string Lower(std::string text)
 bool IsWithin(const std::string &path, const std::string &dir)
 {
     std::string p = Lower(path), d = Lower(dir);
-    if (!d.empty() && d.back() == '\\')
+    if (EndsInBackslash(d))
         d.pop_back();
     return p == d || (p.size() > d.size() && p.compare(0, d.size(), d) == 0 && p[d.size()] == '\\');
 }
 
-std::string InDirectory(const std::string &dir, const char *name)
+/* path with every short (8.3) name in it spelled out long. */
+std::string LongName(const std::string &path)
 {
-    return dir + (dir.back() == '\\' ? "" : "\\") + name;
+    char name[MAX_PATH] = "";
+    GetLongPathNameA(path.c_str(), name, sizeof name);
+    return name;
 }
 
 /*
@@ -253,6 +256,8 @@ class FaultRun : public testing::TestWithParam<Row>
 
     /* Drives besides C: that the run may touch and the snapshots must cover. */
     std::vector<std::string> extraDrives_;
+    /* Where the setup is started from: DistDir, unless the row moved it. */
+    std::string distDir_ = DistDir;
 
   protected:
     void SetUp() override
@@ -319,7 +324,7 @@ class FaultRun : public testing::TestWithParam<Row>
     /* Starts the setup with the status hook on its thread and returns its dialog. */
     HWND Start(const std::string &arguments)
     {
-        HWND dialog = StartHookedSetup(&process_, &hook_, WaitMs, arguments);
+        HWND dialog = StartHookedSetup(&process_, &hook_, WaitMs, arguments, distDir_);
         EXPECT_NE(nullptr, dialog) << "no setup dialog appeared";
         return dialog;
     }
@@ -435,7 +440,9 @@ class FaultRun : public testing::TestWithParam<Row>
                     ini.compare(ini.size() - lastLineEnd.size(), lastLineEnd.size(), lastLineEnd) ==
                         0)
             << ini;
-        EXPECT_TRUE(DirectoryExists(StartMenuGroupFolder()));
+        EXPECT_EQ(
+            Lower(InDirectory(row.installedIn, ProductFiles[0])),
+            Lower(LongName(ReadShellLink(StartMenuGroupFolder() + "\\Nimbet 2 Alpha.lnk").target)));
     }
 
     std::string LastStatus()
@@ -651,6 +658,41 @@ void DirectoryAsSource(FaultRun *)
  */
 const size_t largeFileBytes = 1400000;
 
+/* Code page 932 characters whose second byte is that of a backslash: 表 and ソ. */
+const std::string hyo = "\x95\x5c", so = "\x83\x5c";
+
+void BlockWithHyoFile(FaultRun *)
+{
+    WriteFileBytes("C:\\e2e\\nimfile" + hyo, "a file");
+}
+
+/* The staged setup moved to folder, to be started from there. */
+void StartFrom(FaultRun *run, const std::string &folder)
+{
+    run->distDir_ = folder;
+    ASSERT_TRUE(MoveFileA(DistDir, folder.c_str())) << folder;
+}
+
+void StartFromSrcHyo(FaultRun *run)
+{
+    StartFrom(run, "C:\\e2e\\src" + hyo);
+}
+
+void StartFromDefaultDir(FaultRun *run)
+{
+    StartFrom(run, DefaultDir);
+}
+
+/* The short (8.3) name the drive gives dir; Wine's is a hash of the long name, not "NIMBET~1". */
+std::string ShortName(const char *dir)
+{
+    char name[MAX_PATH] = "";
+    CreateDirectoryA(dir, NULL);
+    GetShortPathNameA(dir, name, sizeof name);
+    RemoveDirectoryA(dir);
+    return name;
+}
+
 void FillTheDrive(FaultRun *run)
 {
     if (GetDriveTypeA(fillDrive) == DRIVE_NO_ROOT_DIR)
@@ -670,6 +712,9 @@ std::vector<Row> Rows()
     std::string longest = LongDirectory(259);
     std::string fits = LongDirectory(259 - 1 - lstrlenA(ProductFiles[0]));
     std::string tooLong = LongDirectory(fits.size() + 1);
+    /* c:\e2e\nim表 and c:\e2e\ゲーム\表\ソ */
+    std::string nim = "c:\\e2e\\nim" + hyo;
+    std::string nested = "c:\\e2e\\\x83\x51\x81\x5b\x83\x80\\" + hyo + "\\" + so;
     return {
         /* The directory field as typed. */
         {"Empty", "", noDirectory, "", 0, nullptr, nullptr},
@@ -704,11 +749,33 @@ std::vector<Row> Rows()
            with a missing parent nothing is made; with the parent present it installs. */
         {"ForwardSlashes", "c:/e2e/games/nimbet", noDirectory, "", 0, nullptr, nullptr},
         {"ForwardSlashesParentExists", "c:/e2e/nimbet", "", "C:\\e2e\\nimbet", 8, nullptr, nullptr},
-        /* Run from the install directory itself: nothing to copy. By another spelling the
-           copy onto itself is refused by the platform, and the files stay intact. */
+        /* Run from the install directory itself, in any spelling: nothing to copy. */
         {"SourceDirectory", "C:\\e2e\\dist", "", "C:\\e2e\\dist", 8, nullptr, nullptr},
-        {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\.", CopyFailure(0), "C:\\e2e\\dist", 8,
+        {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\.", "", "C:\\e2e\\dist", 8, nullptr,
+         nullptr},
+        {"InstallFolderWithSlash", "c:/Nimbet 2 Alpha", "", DefaultDir, 8, StartFromDefaultDir,
+         nullptr},
+        {"InstallFolderAndSeparator", "c:\\Nimbet 2 Alpha\\", "", DefaultDir, 8,
+         StartFromDefaultDir, nullptr},
+        {"InstallFolderAndDot", "c:\\Nimbet 2 Alpha\\.", "", DefaultDir, 8, StartFromDefaultDir,
+         nullptr},
+        {"InstallFolderShortName", ShortName(DefaultDir), "", DefaultDir, 8, StartFromDefaultDir,
+         nullptr},
+        /* Windows drops a name's trailing spaces and dots when it makes the folder. */
+        {"NameEndsInSpaces", "c:\\e2e\\nimsp   ", noDirectory, "", 0, nullptr, nullptr},
+        {"NameEndsInDot", "c:\\e2e\\nimdot.", noDirectory, "", 0, nullptr, nullptr},
+        {"InnerNameEndsInDot", "c:\\e2e\\nimdot.\\sub", noDirectory, "", 0, nullptr, nullptr},
+        /* 130 characters of 2 bytes (95 95), longer than a path: refused whole, never cut. */
+        {"Cp932LongerThanAPath", "c:\\e2e\\" + std::string(260, '\x95'), noDirectory, "", 0,
          nullptr, nullptr},
+        /* Code page 932: every file under its own name in the folder typed. */
+        {"Cp932Dir", nim, "", nim, 8, nullptr, nullptr},
+        {"Cp932DirAndSeparator", nim + "\\", "", nim, 8, nullptr, nullptr},
+        {"Cp932Nested", nested, "", nested, 8, nullptr, nullptr},
+        {"Cp932SourceFolder", DefaultInstallDir, "", DefaultDir, 8, StartFromSrcHyo, nullptr},
+        /* No stray folder where the path would be cut inside 表. */
+        {"Cp932ThroughAFile", "c:\\e2e\\nimfile" + hyo + "\\sub", noDirectory, "", 0,
+         BlockWithHyoFile, nullptr},
         /* Faults met during the copy. An earlier install in use is refused before anything of
            it is overwritten; one left read-only is replaced. */
         {"DestinationInUse", DefaultInstallDir, CopyFailure(5), "", 0, HoldDestinationOpen,

@@ -302,20 +302,18 @@ TEST_F(SetupRun, CompletionPageIgnoresBrowseAndEndsOnContinue)
     EXPECT_EQ(0u, ExitCode());
 }
 
-TEST_F(SetupRun, DirectoryFieldIsReadUpTo259Characters)
+TEST_F(SetupRun, DirectoryFieldLongerThanAPathIsRefusedWhole)
 {
-    /* 259 characters that name a directory, then one more that must be dropped. */
+    /* 259 characters that name a directory, then one more: the text is not cut to fit. */
     std::string dir = "c:\\e2e\\" + std::string(120, 'a') + "\\" + std::string(259 - 7 - 121, 'b');
     ASSERT_EQ(259u, dir.size());
     HWND dialog = Start();
     ASSERT_NE(nullptr, dialog);
     SetRemoteControlText(dialog, CTL_DIRECTORY, dir + "Z");
     ClickControl(dialog, CTL_CONTINUE);
-    /* No file name fits after 259 characters, so the first copy fails. */
-    ExpectMessageBox("Could not copy Nim2Alph.exe", dialog);
+    ExpectMessageBox("Could not create the directory for Nimbet 2 Alpha.", dialog);
     EXPECT_EQ(2u, ExitCode());
-    EXPECT_TRUE(DirectoryExists(dir));
-    EXPECT_FALSE(DirectoryExists(dir + "Z"));
+    EXPECT_FALSE(DirectoryExists(dir.substr(0, 7 + 120)));
 }
 
 TEST_F(SetupRun, OldWindowsIsRefused)

@@ -109,3 +109,22 @@ TEST(GetSourceDirectory, IsTheRunningProgramsDirectoryWithoutSeparator)
     ASSERT_EQ(1, JoinPath(path, name.c_str()));
     EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path));
 }
+
+/*
+ * In code page 932 the second byte of 表 (95 5C) and of ソ (83 5C) is the byte of a
+ * backslash. The first check also vouches for the rig that the Cp932 fault rows run in.
+ */
+TEST(Cp932Paths, SeparatorsAreFoundByCharacter)
+{
+    ASSERT_EQ(932u, GetACP());
+    char path[PathSize] = "c:\\nim\x95\x5c";
+    ASSERT_EQ(1, JoinPath(path, "x"));
+    EXPECT_STREQ("c:\\nim\x95\x5c\\x", path);
+    lstrcpyA(path, "c:\\nimfile\x95\x5c\\\x83\x5c");
+    for (const char *want : {"c:\\nimfile\x95\x5c", "c:"})
+    {
+        ASSERT_EQ(1, StripLastComponent(path));
+        EXPECT_STREQ(want, path);
+    }
+    EXPECT_EQ(0, StripLastComponent(path));
+}

@@ -44,9 +44,9 @@ bool StageDistribution()
 }
 
 HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs,
-                      const std::string &arguments)
+                      const std::string &arguments, const std::string &folder)
 {
-    *process = StartSetup(DistFile("setup.exe"), DistDir, arguments);
+    *process = StartSetup(folder + "\\setup.exe", folder, arguments);
     if (!process->started)
         return NULL;
     HMODULE hookDll = LoadLibraryA(BuiltFile("tests\\statushook.dll").c_str());
@@ -81,6 +81,18 @@ void EndHookedSetup(SetupProcess *process, HHOOK *hook)
     *hook = NULL;
 }
 
+/* Whether text ends in a backslash: its last character, not its last byte, in a double-byte code
+ * page. */
+bool EndsInBackslash(const std::string &text)
+{
+    return !text.empty() && *CharPrevA(text.c_str(), text.c_str() + text.size()) == '\\';
+}
+
+std::string InDirectory(const std::string &dir, const char *name)
+{
+    return dir + (EndsInBackslash(dir) ? "" : "\\") + name;
+}
+
 void RemoveInstallTraces()
 {
     RemoveTree(StartMenuGroupFolder());
@@ -98,12 +110,12 @@ void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot, std::string f
     /* Exactly this install's values, types and terminators included. */
     auto text = [](const std::string &data) { return "1:" + data + std::string(1, '\0'); };
     auto number = [](DWORD data) { return "4:" + std::string((const char *)&data, sizeof data); };
-    std::string program = dir + (dir.back() == '\\' ? "" : "\\") + ProductFiles[0];
+    std::string program = InDirectory(dir, ProductFiles[0]);
     if (filesIn.empty())
         filesIn = dir;
     ULONGLONG bytes = 0;
     for (const char *name : ProductFiles)
-        bytes += ReadFileBytes(filesIn + (filesIn.back() == '\\' ? "" : "\\") + name).size();
+        bytes += ReadFileBytes(InDirectory(filesIn, name)).size();
     std::map<std::string, std::string> expected = {
         {"DisplayName", text("Nimbet 2 Alpha")},
         {"UninstallString", text("\"" + dir + "\\unsetup.exe\" 0")},

@@ -35,12 +35,13 @@ std::string StagedPayload(const char *name);
 bool StageDistribution();
 
 /*
- * Starts DistDir's setup.exe as a double-click would (or with arguments), sets
- * the status-line hook on its thread and waits for its dialog. Returns the
- * dialog, or NULL when the setup did not start or showed no dialog within timeoutMs.
+ * Starts the setup.exe in folder (DistDir, or wherever a test moved it) as a
+ * double-click would (or with arguments), sets the status-line hook on its
+ * thread and waits for its dialog. Returns the dialog, or NULL when the setup
+ * did not start or showed no dialog within timeoutMs.
  */
 HWND StartHookedSetup(SetupProcess *process, HHOOK *hook, DWORD timeoutMs,
-                      const std::string &arguments = "");
+                      const std::string &arguments = "", const std::string &folder = DistDir);
 
 /* Runs DistDir's setup.exe with arguments to its end, expecting no window of it ever to show.
  * Returns its exit code; one still running after WaitMs is killed (99). */
@@ -48,6 +49,11 @@ DWORD RunUnattended(const std::string &arguments);
 
 /* Ends what StartHookedSetup began: kills a setup still running, removes the hook. */
 void EndHookedSetup(SetupProcess *process, HHOOK *hook);
+
+/* Whether text ends in a backslash: its last character, not its last byte, in a double-byte
+ * code page; and dir joined with name by one backslash, as a user would read it. */
+bool EndsInBackslash(const std::string &text);
+std::string InDirectory(const std::string &dir, const char *name);
 
 /* Removes whatever an install may have left: the default directory, SETUP.INI, the
  * group's links and the registry entries. */
