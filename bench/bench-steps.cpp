@@ -99,6 +99,8 @@ void SwitchPage(HWND dialog)
 int main()
 {
     GetSourceDirectory();
+    /* The entry's part: the field shows InstallDir, which it fills with the default. */
+    lstrcpyA(InstallDir, DefaultInstallDir);
 
     /* The whole run, as Continue starts it. */
     HWND dialog = OpenDialog();

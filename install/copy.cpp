@@ -20,15 +20,6 @@ enum
     CopyMessageSize = 128
 };
 
-/*
- * Opens path to learn which file it is; no access is asked, which a file
- * others hold open allows.
- */
-HANDLE OpenForIdentity(const char *path)
-{
-    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
-}
-
 void CloseOpened(HANDLE file)
 {
     if (file != INVALID_HANDLE_VALUE)
@@ -44,8 +35,8 @@ void CloseOpened(HANDLE file)
  */
 int IsSameFile(const char *a, const char *b)
 {
-    HANDLE first = OpenForIdentity(a);
-    HANDLE second = OpenForIdentity(b);
+    HANDLE first = OpenToQuery(a);
+    HANDLE second = OpenToQuery(b);
     BY_HANDLE_FILE_INFORMATION one;
     BY_HANDLE_FILE_INFORMATION other;
     int same =

@@ -65,10 +65,14 @@ int FormPath(char *path, const char *directory, const char *name)
     return JoinPath(path, directory) && JoinPath(path, name);
 }
 
+HANDLE OpenToQuery(const char *path)
+{
+    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+}
+
 int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *information)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                              OPEN_EXISTING, 0, NULL);
+    HANDLE file = OpenToQuery(path);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     int read = GetFileInformationByHandle(file, information);

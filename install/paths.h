@@ -25,6 +25,12 @@ int StripLastComponent(char *path);
 /* Forms directory\name in path (a PathSize buffer); 0 when it would not fit. */
 int FormPath(char *path, const char *directory, const char *name);
 
+/*
+ * Opens path to learn about the file, asking for no access, which a file others
+ * hold open allows; INVALID_HANDLE_VALUE when it cannot be opened.
+ */
+HANDLE OpenToQuery(const char *path);
+
 /* The file system's record of the file at path (size, volume, index); 0 when it cannot be
  * opened. */
 int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *information);
