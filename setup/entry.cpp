@@ -6,9 +6,9 @@
 #include <windows.h>
 #include "install/paths.h"
 #include "setup/controller.h"
+#include "setup/format.h"
 #include "setup/libraries.h"
 #include "setup/manifest.h"
-#include "setup/format.h"
 #include "setup/state.h"
 
 namespace

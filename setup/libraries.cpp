@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <shlobj.h>
 #include "install/paths.h"
-#include "setup/libraries.h"
 #include "setup/format.h"
+#include "setup/libraries.h"
 #include "setup/state.h"
 
 namespace
