@@ -281,6 +281,9 @@ class FaultRun : public testing::TestWithParam<Row>
     void Clean()
     {
         RemoveInstallTraces();
+        /* The row's own directory, unless it is a drive's root. */
+        if (GetParam().installedIn.size() > 3)
+            RemoveTree(GetParam().installedIn);
         RemoveTree(StageDir);
         RemoveTree(fillDir);
         RemoveTree(plantedMarker);
