@@ -67,7 +67,17 @@ int FormPath(char *path, const char *directory, const char *name)
 
 HANDLE OpenToQuery(const char *path)
 {
-    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    /*
+     * Windows 95 documents no access at all only as a device's query access,
+     * so where that is refused the file is opened for reading instead.
+     */
+    for (DWORD access = 0;; access = GENERIC_READ)
+    {
+        HANDLE file = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+        if (file != INVALID_HANDLE_VALUE || access != 0)
+            return file;
+    }
 }
 
 int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *information)

@@ -27,7 +27,8 @@ int FormPath(char *path, const char *directory, const char *name);
 
 /*
  * Opens path to learn about the file, asking for no access, which a file others
- * hold open allows; INVALID_HANDLE_VALUE when it cannot be opened.
+ * hold open allows (or to read it, where the system refuses that);
+ * INVALID_HANDLE_VALUE when it cannot be opened.
  */
 HANDLE OpenToQuery(const char *path);
 
