@@ -216,8 +216,7 @@ void CreateStartMenuGroup(void)
 {
     char text[GroupTextSize];
     int spaced = 0;
-    /* A cut description would hand the converter a broken group, and the links the same cut paths.
-     */
+    /* A cut description would give the converter, or the links, paths that were cut. */
     if (!ComposeGroupText(text, sizeof text, &spaced))
         return;
     /*
