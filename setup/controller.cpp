@@ -68,7 +68,6 @@ void ShowCompletionPage(HWND dialog)
                                         CTL_BROWSE,    CTL_STARTMENU, CTL_EXIT};
     for (int id : inputControls)
         ShowControl(dialog, id, 0);
-    ShowControl(dialog, CTL_DONE, 1);
     ShowControl(dialog, CTL_CONTINUE, 0);
     ShowControl(dialog, CTL_CANCEL, 0);
     Stage = 1;
@@ -76,6 +75,8 @@ void ShowCompletionPage(HWND dialog)
     EnableWindow(exitButton, TRUE);
     ShowWindow(exitButton, SW_SHOW);
     SetFocus(exitButton);
+    /* Last, so that whoever waits for this text finds the whole page in place. */
+    ShowControl(dialog, CTL_DONE, 1);
 }
 
 /*
