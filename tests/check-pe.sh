@@ -16,6 +16,8 @@ field() { echo "$headers" | awk -v k="$1" '$1 == k { print $2; exit }'; }
 [ "$(field MajorSubsystemVersion)" = "4" ] && [ "$(field MinorSubsystemVersion)" = "0" ] ||
     bad "subsystem version $(field MajorSubsystemVersion).$(field MinorSubsystemVersion), want 4.0"
 "$objdump" -f "$exe" | grep -q HAS_SYMS && bad "not stripped"
+# The short MS-DOS header keeps all headers in one 512-byte block (scripts/short-stub.pl).
+[ "$(field SizeOfHeaders)" = "00000200" ] || bad "headers take $(field SizeOfHeaders) bytes, want 200 (hex)"
 
 # "DLL function" for every import, DLL names upper-cased.
 imports=$(echo "$headers" | awk '
