@@ -1,17 +1,23 @@
 # Front door over CMake. Each target first installs what it needs from
 # Debian's packages (scripts/install-deps.sh), so a fresh machine needs nothing else.
 #   make        build setup.exe and the tests
-#   make dist   lay out build/dist: setup.exe beside the sample product files
+#   make dist [PRODUCT=<folder>]
+#               lay out build/dist: setup.exe beside the sample product files, or
+#               beside the product's own files from <folder>, checked (scripts/make-dist.sh)
 #   make run    run the setup from build/dist under Wine
 #   make test   build and run the whole test suite on Wine
 #   make bench  benchmark setup.exe against its floors and NSIS (QUICK=1: small payloads only)
 #   make sign PFX=<file> [PFX_PASSWORD=<password>] [TIMESTAMP_URL=<url>]
 #               sign build/dist/setup.exe (scripts/sign-setup.sh)
+#   make release [PRODUCT=<folder>] [PFX=<file> ...]
+#               make dist, sign it as make sign does when PFX is given, and pack
+#               it into build/release: a zip and a CD image (scripts/make-release.sh)
 BUILD ?= build
 CMAKE_FLAGS ?=
 QUICK ?=
+PRODUCT ?=
 
-.PHONY: all deps configure dist run test bench sign clean format
+.PHONY: all deps configure dist run test bench sign release clean format
 
 all: configure
 	cmake --build $(BUILD)
@@ -25,7 +31,11 @@ configure: deps
 	fi
 
 dist: all
+ifeq ($(PRODUCT),)
 	cmake --build $(BUILD) --target dist drive
+else
+	@sh scripts/make-dist.sh "$(PRODUCT)" $(BUILD)/setup.exe $(BUILD)/dist
+endif
 
 run: dist
 	sh scripts/run-setup.sh $(BUILD)
@@ -42,6 +52,10 @@ bench: configure
 # the password is on no command line that make shows or starts.
 sign: deps
 	@sh scripts/sign-setup.sh $(BUILD)/dist/setup.exe "$(PFX)"
+
+release: dist
+	@[ -z "$(PFX)" ] || sh scripts/sign-setup.sh $(BUILD)/dist/setup.exe "$(PFX)"
+	@sh scripts/make-release.sh $(BUILD)/dist $(BUILD)/release
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs everything the build, the tests and the run command need, from Debian's
 # packages: the mingw-w64 cross toolchain, 32-bit Wine, a virtual X display and
-# CMake/Ninja, osslsigncode and openssl for signing and its test, and the locale
+# CMake/Ninja, osslsigncode and openssl for signing and its test, zip and xorriso
+# for the release's archive and CD image (unzip for their test), and the locale
 # sources for the tests' Japanese code page. Does nothing when all of it is
 # already present.
 # With the argument "bench" it also installs what only the benchmark needs (NSIS).
@@ -23,6 +24,9 @@ have ninja || need="$need ninja-build"
 have make || need="$need make"
 have osslsigncode || need="$need osslsigncode"
 have openssl || need="$need openssl"
+have zip || need="$need zip"
+have unzip || need="$need unzip"
+have xorriso || need="$need xorriso"
 [ -f /usr/share/i18n/locales/ja_JP ] || need="$need locales"
 if [ "${1:-}" = bench ]; then
     have makensis || need="$need nsis"

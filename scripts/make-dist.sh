@@ -1,0 +1,46 @@
+#!/bin/sh
+# Lays out the distribution folder from the maker's own product files: setup.exe
+# beside the files of the setup's file table, each found in PRODUCT_DIR without
+# regard to letter case and written under the table's name, as the setup opens
+# it. Everything is checked in a new folder beside DIST_DIR, which replaces it
+# only when all is well; otherwise DIST_DIR stays as it was, and the status is
+# non-zero with one line for each problem.
+# Usage: make-dist.sh PRODUCT_DIR SETUP.EXE DIST_DIR
+set -eu
+product=$1 exe=$2 dist=$3
+. "$(dirname "$0")/product-facts.sh"
+say() { echo "dist: $*" >&2; }
+
+[ -d "$product" ] || { say "$product is not a folder"; exit 1; }
+[ -f "$exe" ] || { say "$exe not found (make builds it)"; exit 1; }
+mkdir -p "$(dirname "$dist")"
+work=$(mktemp -d "$dist.new.XXXXXX")
+trap 'rm -rf "$work" "$work.old"' EXIT
+trap 'exit 1' HUP INT TERM
+
+# Linux tells names apart by case and Windows does not: two such files would
+# leave which one the setup installs to chance.
+problems=0 newline='
+'
+for name in $product_files; do
+    found=$(find "$product" -mindepth 1 -maxdepth 1 -iname "$name")
+    case $found in
+    '') say "$name is missing from $product" ;;
+    *"$newline"*) say "$name is matched by more than one file: $(echo "$found" | LC_ALL=C sort | paste -s -d ' ' -)" ;;
+    *) if [ -f "$found" ]; then cp "$found" "$work/$name"; continue; fi
+        say "$found is not a regular file" ;;
+    esac
+    problems=$((problems + 1))
+done
+total=$(cat "$work"/* 2>/dev/null | wc -c)
+if [ "$total" -gt "$required_bytes" ]; then
+    say "the files total $total bytes, over the $required_bytes of RequiredBytes in setup/manifest.h"
+    problems=$((problems + 1))
+fi
+[ $problems -eq 0 ] || exit 1
+
+cp "$exe" "$work/setup.exe"
+chmod 755 "$work" # mktemp made it private
+[ ! -e "$dist" ] || mv "$dist" "$work.old"
+mv "$work" "$dist"
+echo "dist: $dist holds setup.exe and the $file_count files of $product ($total bytes)"
