@@ -176,6 +176,14 @@ std::string LongDirectory(size_t length)
 }
 
 const char noDirectory[] = "Could not create the directory for Nimbet 2 Alpha.";
+const char noLog[] = "Could not create the setup log.";
+
+/* The logs the rows ask for: one named plainly, one in quotes with a space, one where no folder
+   is. */
+const char plainLog[] = "C:\\e2e\\nimbet.log";
+const char spacedLogDir[] = "C:\\e2e\\setup logs";
+const char spacedLog[] = "C:\\e2e\\setup logs\\nimbet.log";
+const char missingLog[] = "C:\\e2e\\nologs\\nimbet.log";
 
 std::string CopyFailure(int index)
 {
@@ -265,6 +273,7 @@ class FaultRun : public testing::TestWithParam<Row>
         CoInitialize(NULL);
         Clean();
         ASSERT_TRUE(StageDistribution());
+        CreateDirectoryA(spacedLogDir, NULL);
         for (int i = 0; i < ProductFileCount; i++)
             payload_[i] = StagedPayload(ProductFiles[i]);
     }
@@ -321,6 +330,8 @@ class FaultRun : public testing::TestWithParam<Row>
             SnapshotKey(HKEY_LOCAL_MACHINE, std::string("HKLM\\") + key, key, &snapshot);
         /* The test's own record of the status line, written by its hook. */
         snapshot.erase(StatusLog);
+        for (const char *log : {plainLog, spacedLog})
+            snapshot.erase(log);
         return snapshot;
     }
 
@@ -448,6 +459,24 @@ class FaultRun : public testing::TestWithParam<Row>
             Lower(LongName(ReadShellLink(StartMenuGroupFolder() + "\\Nimbet 2 Alpha.lnk").target)));
     }
 
+    /*
+     * A setup that ends before its dialog: its message has no owner, no dialog
+     * is there meanwhile, and the exit code is 2. Returns the message's text.
+     */
+    std::string MessageBeforeDialog(const std::string &arguments)
+    {
+        process_ = StartSetup(DistFile("setup.exe"), DistDir, arguments);
+        RemoteMessageBox box = {};
+        if (!WaitForMessageBox(process_.info.dwProcessId, WaitMs, &box))
+            return "<no message>";
+        EXPECT_EQ(SetupTitle, box.caption);
+        EXPECT_EQ(nullptr, box.owner);
+        EXPECT_EQ(nullptr, FindSetupDialog(process_.info.dwProcessId)) << "the dialog came first";
+        AnswerMessageBox(box);
+        EXPECT_EQ(2u, EndRun(nullptr, false));
+        return box.text;
+    }
+
     std::string LastStatus()
     {
         std::string log = ReadFileBytes(StatusLog);
@@ -462,6 +491,22 @@ class FaultRun : public testing::TestWithParam<Row>
     std::string payload_[ProductFileCount];
 };
 
+/* The log an unattended row asks for holds the row's message as a line of its own, if there is
+   one, and ends with the exit code. */
+void ExpectLogFor(const Row &row, DWORD code)
+{
+    std::string log =
+        ReadFileBytes(row.arguments.find(spacedLog) != std::string::npos ? spacedLog : plainLog);
+    if (!row.message.empty())
+    {
+        EXPECT_NE(std::string::npos, log.find("\r\n" + row.message + "\r\n")) << log;
+    }
+    std::string last = "\r\nExit code " + std::to_string(code) + "\r\n";
+    EXPECT_TRUE(log.size() > last.size() &&
+                log.compare(log.size() - last.size(), last.size(), last) == 0)
+        << log;
+}
+
 TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 {
     const Row &row = GetParam();
@@ -473,7 +518,14 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 
     std::string outcome = row.message;
     if (Lower(row.arguments + " ").find("/s ") != std::string::npos)
-        EXPECT_EQ(row.message.empty() ? 0u : 2u, RunUnattended(row.arguments));
+    {
+        DWORD code = RunUnattended(row.arguments);
+        EXPECT_EQ(row.message.empty() ? 0u : 2u, code);
+        if (row.message != noLog)
+            ExpectLogFor(row, code);
+    }
+    else if (row.message == noLog)
+        outcome = MessageBeforeDialog(row.arguments);
     else
     {
         HWND dialog = Start(row.arguments);
@@ -809,13 +861,25 @@ std::vector<Row> Rows()
          "/x /d=\"c:\\Other Place\"  "},
         {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
          "/D=" + longest + "x"},
+        /* Unattended, with a log: quoted or to the next blank, in any case, before /D. */
         {"Unattended", "c:\\Silent Nimbet", "", "c:\\Silent Nimbet", 8, nullptr, nullptr,
-         "/S /D=c:\\Silent Nimbet"},
+         "/S /LOG=\"" + std::string(spacedLog) + "\" /D=c:\\Silent Nimbet"},
         {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
-         nullptr, "/s"},
-        {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr, "/S /D=q:\\x"},
+         nullptr, "/s /log=" + std::string(plainLog)},
+        {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
+         "/Log=" + std::string(plainLog) + " /S /D=q:\\x"},
         {"UnattendedDirectoryTooLong", longest + "x", noDirectory, "", 0, nullptr, nullptr,
-         "/S /D=" + longest + "x"},
+         "/S /LOG=" + std::string(plainLog) + " /D=" + longest + "x"},
+        /* A log that cannot be made stops the setup before anything else: its folder is
+           missing, its path is one longer than a path, its quote is not closed. */
+        {"LogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
+         "/LOG=" + std::string(missingLog)},
+        {"UnattendedLogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
+         "/S /LOG=" + std::string(missingLog)},
+        {"UnattendedLogPathTooLong", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
+         "/S /LOG=c:\\e2e\\" + std::string(253, 'x')},
+        {"UnattendedLogQuoteNotClosed", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
+         "/S /LOG=\"" + std::string(plainLog)},
     };
 }
 

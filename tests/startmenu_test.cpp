@@ -4,6 +4,7 @@
  */
 #include <gtest/gtest.h>
 #include <string>
+#include <shlobj.h>
 #include "register/startmenu.h"
 #include "setup/state.h"
 #include "support/converter.h"
@@ -235,6 +236,46 @@ TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileCannotBeCreated)
 
     EXPECT_TRUE(DirectoryExists(groupFile));
     EXPECT_FALSE(converter.Started());
+}
+
+/* What a setup run as LocalSystem makes: the four links under the all-users Programs folder. */
+TEST_F(StartMenuGroup, AllUsersGroupIsMadeInTheCommonProgramsFolder)
+{
+    char common[MAX_PATH] = "";
+    ASSERT_TRUE(SHGetSpecialFolderPathA(NULL, common, CSIDL_COMMON_PROGRAMS, TRUE));
+    std::string folder = std::string(common) + "\\Nimbet 2 Alpha";
+    ASSERT_NE(folder, StartMenuGroupFolder());
+    UseInstallDir("c:\\Nimbet 2 Alpha", true);
+
+    CreateShellGroup(CSIDL_COMMON_PROGRAMS);
+
+    for (const Item &item : items)
+        EXPECT_EQ(std::string("c:\\Nimbet 2 Alpha\\") + item.file,
+                  ReadShellLink(folder + "\\" + item.name + ".lnk").target)
+            << item.name;
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
+    EXPECT_FALSE(FileExists(groupFile));
+    RemoveTree(folder);
+}
+
+/* Wine runs nothing as LocalSystem: the account's decision is tested on SIDs. Its user's own
+   account makes SETUP.INI in the tests above. */
+TEST(LocalSystem, IsTheOneWellKnownSidOfAuthorityFiveAndSubauthority18)
+{
+    const struct
+    {
+        const char *name;
+        DWORD sid[3];
+        int system;
+    } sids[] = {
+        {"S-1-5-18", {0x101, 0x05000000, 18}, 1},
+        {"S-1-5-19 (LocalService)", {0x101, 0x05000000, 19}, 0},
+        {"S-1-5-32-544 (Administrators)", {0x201, 0x05000000, 32}, 0},
+        {"S-1-1-0 (Everyone)", {0x101, 0x01000000, 0}, 0},
+        {"S-1-18-18", {0x101, 0x12000000, 18}, 0},
+    };
+    for (const auto &sid : sids)
+        EXPECT_EQ(sid.system, IsLocalSystemSid(sid.sid)) << sid.name;
 }
 
 } // namespace
