@@ -178,10 +178,8 @@ std::string LongDirectory(size_t length)
 const char noDirectory[] = "Could not create the directory for Nimbet 2 Alpha.";
 const char noLog[] = "Could not create the setup log.";
 
-/* The logs the rows ask for: one named plainly, one in quotes with a space, one where no folder
-   is. */
+/* The logs rows ask for: one named plainly, one quoted (its folder made for every row), one not. */
 const char plainLog[] = "C:\\e2e\\nimbet.log";
-const char spacedLogDir[] = "C:\\e2e\\setup logs";
 const char spacedLog[] = "C:\\e2e\\setup logs\\nimbet.log";
 const char missingLog[] = "C:\\e2e\\nologs\\nimbet.log";
 
@@ -273,7 +271,7 @@ class FaultRun : public testing::TestWithParam<Row>
         CoInitialize(NULL);
         Clean();
         ASSERT_TRUE(StageDistribution());
-        CreateDirectoryA(spacedLogDir, NULL);
+        CreateDirectoryA("C:\\e2e\\setup logs", NULL);
         for (int i = 0; i < ProductFileCount; i++)
             payload_[i] = StagedPayload(ProductFiles[i]);
     }
@@ -459,16 +457,12 @@ class FaultRun : public testing::TestWithParam<Row>
             Lower(LongName(ReadShellLink(StartMenuGroupFolder() + "\\Nimbet 2 Alpha.lnk").target)));
     }
 
-    /*
-     * A setup that ends before its dialog: its message has no owner, no dialog
-     * is there meanwhile, and the exit code is 2. Returns the message's text.
-     */
+    /* The message of a setup that ends with exit code 2 before its dialog: a box owned by none. */
     std::string MessageBeforeDialog(const std::string &arguments)
     {
         process_ = StartSetup(DistFile("setup.exe"), DistDir, arguments);
         RemoteMessageBox box = {};
-        if (!WaitForMessageBox(process_.info.dwProcessId, WaitMs, &box))
-            return "<no message>";
+        EXPECT_TRUE(WaitForMessageBox(process_.info.dwProcessId, WaitMs, &box));
         EXPECT_EQ(SetupTitle, box.caption);
         EXPECT_EQ(nullptr, box.owner);
         EXPECT_EQ(nullptr, FindSetupDialog(process_.info.dwProcessId)) << "the dialog came first";
@@ -491,20 +485,14 @@ class FaultRun : public testing::TestWithParam<Row>
     std::string payload_[ProductFileCount];
 };
 
-/* The log an unattended row asks for holds the row's message as a line of its own, if there is
-   one, and ends with the exit code. */
+/* An unattended row's log holds its message, if any, as a line, and ends with the exit code. */
 void ExpectLogFor(const Row &row, DWORD code)
 {
     std::string log =
         ReadFileBytes(row.arguments.find(spacedLog) != std::string::npos ? spacedLog : plainLog);
-    if (!row.message.empty())
-    {
-        EXPECT_NE(std::string::npos, log.find("\r\n" + row.message + "\r\n")) << log;
-    }
+    EXPECT_TRUE(row.message.empty() || log.find("\r\n" + row.message + "\r\n") != log.npos) << log;
     std::string last = "\r\nExit code " + std::to_string(code) + "\r\n";
-    EXPECT_TRUE(log.size() > last.size() &&
-                log.compare(log.size() - last.size(), last.size(), last) == 0)
-        << log;
+    EXPECT_EQ(last, log.substr(log.size() - std::min(log.size(), last.size()))) << log;
 }
 
 TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
@@ -870,8 +858,7 @@ std::vector<Row> Rows()
          "/Log=" + std::string(plainLog) + " /S /D=q:\\x"},
         {"UnattendedDirectoryTooLong", longest + "x", noDirectory, "", 0, nullptr, nullptr,
          "/S /LOG=" + std::string(plainLog) + " /D=" + longest + "x"},
-        /* A log that cannot be made stops the setup before anything else: its folder is
-           missing, its path is one longer than a path, its quote is not closed. */
+        /* No log, nothing done: a missing folder, a path too long, a quote not closed. */
         {"LogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
          "/LOG=" + std::string(missingLog)},
         {"UnattendedLogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
