@@ -16,8 +16,7 @@ field() { echo "$headers" | awk -v k="$1" '$1 == k { print $2; exit }'; }
 [ "$(field MajorSubsystemVersion)" = "4" ] && [ "$(field MinorSubsystemVersion)" = "0" ] ||
     bad "subsystem version $(field MajorSubsystemVersion).$(field MinorSubsystemVersion), want 4.0"
 "$objdump" -f "$exe" | grep -q HAS_SYMS && bad "not stripped"
-# IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE: a Remote Desktop host then gives
-# the setup the real Windows directory, where the converter reads SETUP.INI.
+# TERMINAL_SERVER_AWARE: on a Remote Desktop host SETUP.INI goes to the real Windows directory.
 [ $((0x$(field DllCharacteristics) & 0x8000)) -ne 0 ] ||
     bad "not marked aware of Remote Desktop Services (DllCharacteristics $(field DllCharacteristics))"
 

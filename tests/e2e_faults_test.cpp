@@ -179,9 +179,8 @@ const char noDirectory[] = "Could not create the directory for Nimbet 2 Alpha.";
 const char noLog[] = "Could not create the setup log.";
 
 /* The logs rows ask for: one named plainly, one quoted (its folder made for every row), one not. */
-const char plainLog[] = "C:\\e2e\\nimbet.log";
-const char spacedLog[] = "C:\\e2e\\setup logs\\nimbet.log";
-const char missingLog[] = "C:\\e2e\\nologs\\nimbet.log";
+const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
+const std::string spacedLog = "C:\\e2e\\setup logs\\nimbet.log";
 
 std::string CopyFailure(int index)
 {
@@ -328,7 +327,7 @@ class FaultRun : public testing::TestWithParam<Row>
             SnapshotKey(HKEY_LOCAL_MACHINE, std::string("HKLM\\") + key, key, &snapshot);
         /* The test's own record of the status line, written by its hook. */
         snapshot.erase(StatusLog);
-        for (const char *log : {plainLog, spacedLog})
+        for (const std::string &log : {plainLog, spacedLog})
             snapshot.erase(log);
         return snapshot;
     }
@@ -485,9 +484,12 @@ class FaultRun : public testing::TestWithParam<Row>
     std::string payload_[ProductFileCount];
 };
 
-/* An unattended row's log holds its message, if any, as a line, and ends with the exit code. */
+/* An unattended run's exit code; its log holds its message, if any, and ends with the code. */
 void ExpectLogFor(const Row &row, DWORD code)
 {
+    EXPECT_EQ(row.message.empty() ? 0u : 2u, code);
+    if (row.message == noLog)
+        return;
     std::string log =
         ReadFileBytes(row.arguments.find(spacedLog) != std::string::npos ? spacedLog : plainLog);
     EXPECT_TRUE(row.message.empty() || log.find("\r\n" + row.message + "\r\n") != log.npos) << log;
@@ -506,12 +508,7 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 
     std::string outcome = row.message;
     if (Lower(row.arguments + " ").find("/s ") != std::string::npos)
-    {
-        DWORD code = RunUnattended(row.arguments);
-        EXPECT_EQ(row.message.empty() ? 0u : 2u, code);
-        if (row.message != noLog)
-            ExpectLogFor(row, code);
-    }
+        ExpectLogFor(row, RunUnattended(row.arguments));
     else if (row.message == noLog)
         outcome = MessageBeforeDialog(row.arguments);
     else
@@ -851,22 +848,22 @@ std::vector<Row> Rows()
          "/D=" + longest + "x"},
         /* Unattended, with a log: quoted or to the next blank, in any case, before /D. */
         {"Unattended", "c:\\Silent Nimbet", "", "c:\\Silent Nimbet", 8, nullptr, nullptr,
-         "/S /LOG=\"" + std::string(spacedLog) + "\" /D=c:\\Silent Nimbet"},
+         "/S /LOG=\"" + spacedLog + "\" /D=c:\\Silent Nimbet"},
         {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
-         nullptr, "/s /log=" + std::string(plainLog)},
+         nullptr, "/s /log=" + plainLog},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
-         "/Log=" + std::string(plainLog) + " /S /D=q:\\x"},
+         "/Log=" + plainLog + " /S /D=q:\\x"},
         {"UnattendedDirectoryTooLong", longest + "x", noDirectory, "", 0, nullptr, nullptr,
-         "/S /LOG=" + std::string(plainLog) + " /D=" + longest + "x"},
+         "/S /LOG=" + plainLog + " /D=" + longest + "x"},
         /* No log, nothing done: a missing folder, a path too long, a quote not closed. */
         {"LogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
-         "/LOG=" + std::string(missingLog)},
+         "/LOG=" + missingLog},
         {"UnattendedLogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
-         "/S /LOG=" + std::string(missingLog)},
+         "/S /LOG=" + missingLog},
         {"UnattendedLogPathTooLong", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
          "/S /LOG=c:\\e2e\\" + std::string(253, 'x')},
         {"UnattendedLogQuoteNotClosed", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
-         "/S /LOG=\"" + std::string(plainLog)},
+         "/S /LOG=\"" + plainLog},
     };
 }
 
