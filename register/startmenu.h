@@ -25,7 +25,7 @@ void CreateStartMenuGroup(void);
  * programs names (CSIDL_PROGRAMS or CSIDL_COMMON_PROGRAMS). */
 void CreateShellGroup(int programs);
 
-/* Whether sid, a SID's bytes, is LocalSystem's (S-1-5-18). */
+/* Whether sid, a SID's bytes (12 of them readable), is LocalSystem's (S-1-5-18). */
 int IsLocalSystemSid(const DWORD *sid);
 
 #endif

@@ -7,10 +7,10 @@
 #include <windows.h>
 #include "install/paths.h"
 #include "setup/controller.h"
+#include "setup/dialog.h"
 #include "setup/format.h"
 #include "setup/libraries.h"
 #include "setup/log.h"
-#include "setup/dialog.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 
