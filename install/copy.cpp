@@ -8,6 +8,7 @@
 #include "install/paths.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
+#include "setup/log.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 
@@ -75,7 +76,7 @@ int CopyOneFile(const char *source, const char *destination)
     if (IsSameFile(source, destination))
         return 1;
     if (!CopyFileA(source, destination, FALSE))
-        return 0;
+        return LogFailure("CopyFileA", 0);
     RemoveDownloadMark(destination);
     return 1;
 }
@@ -96,7 +97,7 @@ int CanReplace(const char *destination)
         SetFileAttributesA(destination, attributes & ~refusing);
     HANDLE file = CreateFileA(destination, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return 0;
+        return LogFailure("CreateFileA", 0);
     CloseHandle(file);
     return 1;
 }
@@ -151,6 +152,7 @@ int CopyProductFiles(HWND dialog)
         }
         /* A read-only source would otherwise arrive read-only. */
         SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+        Log("Copied %s", destination);
         FilesCopied++;
     }
     return 1;

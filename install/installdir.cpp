@@ -9,6 +9,7 @@
 #include "setup/libraries.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
+#include "setup/log.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 
@@ -158,10 +159,13 @@ int CheckDiskSpace(const char *format)
     DWORD freeClusters = 0;
     DWORD totalClusters = 0;
     /* Where the drive cannot tell, let the later steps meet the real problem. */
-    if (!FormRoot(InstallDir, root) ||
-        !GetDiskFreeSpaceA(root[0] ? root : NULL, &sectorsPerCluster, &bytesPerSector,
-                           &freeClusters, &totalClusters))
+    if (!FormRoot(InstallDir, root))
         return 1;
+    if (!GetDiskFreeSpaceA(root[0] ? root : NULL, &sectorsPerCluster, &bytesPerSector,
+                           &freeClusters, &totalClusters))
+        return !LogFailure("GetDiskFreeSpaceA", 0);
+    /* In clusters: the product of the two can pass 32 bits, which the log's numbers cannot. */
+    Log("Free: %lu clusters of %lu bytes", freeClusters, sectorsPerCluster * bytesPerSector);
 
     char message[SpaceMessageSize];
     if (EnoughFreeSpace(sectorsPerCluster, bytesPerSector, freeClusters, format, message))
@@ -186,8 +190,14 @@ int CreateInstallDirectory(void)
          * refuses a file of that name (which "already exists" too) and accepts
          * a drive's root (which some systems answer with access denied).
          */
-        if (CreateDirectoryA(InstallDir, NULL) || IsDirectory(InstallDir))
+        int created = CreateDirectoryA(InstallDir, NULL);
+        if (created || IsDirectory(InstallDir))
+        {
+            Log(created ? "Created %s" : "%s is there", InstallDir);
             return 1;
+        }
+        /* Also when the parents' creation below then makes it possible. */
+        LogFailure("CreateDirectoryA", 0);
 
         CopyPath(ScratchPath, InstallDir);
         do

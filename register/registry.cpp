@@ -9,6 +9,7 @@
 #include "register/registry.h"
 #include "setup/format.h"
 #include "setup/libraries.h"
+#include "setup/log.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 
@@ -20,16 +21,23 @@ enum
     UninstallCommandSize = 512
 };
 
+/* 1 for ERROR_SUCCESS; otherwise logs call's failure and gives 0. */
+int Succeeded(LONG error, const char *call)
+{
+    return error == ERROR_SUCCESS || LogFailure(call, (DWORD)error);
+}
+
 int CreateKey(HKEY root, const char *path, HKEY *key)
 {
-    return RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, key,
-                           NULL) == ERROR_SUCCESS;
+    return Succeeded(RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                                     NULL, key, NULL),
+                     "RegCreateKeyExA");
 }
 
 int SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size)
 {
-    return RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size) ==
-           ERROR_SUCCESS;
+    return Succeeded(RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size),
+                     "RegSetValueExA");
 }
 
 /* Windows 95 stores exactly the bytes it is given, so the terminator is counted. */
@@ -118,6 +126,8 @@ int WriteUninstallKey(HKEY root, const char *uninstallKeyPath, const char *displ
                              (int)uninstallArgument) &&
                   SetText(key, "UninstallString", command) && WriteEntryDetails(key);
     RegCloseKey(key);
+    if (written)
+        Log("Uninstall entry under %s", root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU");
     return written;
 }
 

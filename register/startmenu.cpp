@@ -3,7 +3,8 @@
  * program-group description in SETUP.INI in the Windows directory, then the
  * platform's converter, "grpconv -o", which builds the group from it. Where
  * there is no converter (current Windows, Wine), the same group is made with
- * the shell's own links.
+ * the shell's own links. A setup run as LocalSystem, as deployment tools run it,
+ * makes the links for all users: SYSTEM's own Start menu is seen by no one.
  */
 #include <windows.h>
 #include <objbase.h>
@@ -12,6 +13,7 @@
 #include "install/paths.h"
 #include "setup/libraries.h"
 #include "setup/format.h"
+#include "setup/log.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 
@@ -114,22 +116,26 @@ int WriteGroupFile(const char *text)
         return 0;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return 0;
+        return LogFailure("CreateFileA", 0);
     DWORD length = (DWORD)lstrlenA(text);
     DWORD written = 0;
     WriteFile(file, text, length, &written, NULL);
     CloseHandle(file);
     if (written == length)
+    {
+        Log("Wrote %s", path);
         return 1;
+    }
     DeleteFileA(path);
     return 0;
 }
 
-/* The user's Programs folder of the Start menu, as a PathSize path. */
-int GetProgramsFolder(const ShellCalls *shell, char *path)
+/* The Programs folder of the Start menu (CSIDL_PROGRAMS or CSIDL_COMMON_PROGRAMS), as a PathSize
+ * path. */
+int GetProgramsFolder(const ShellCalls *shell, int programs, char *path)
 {
     LPITEMIDLIST list = NULL;
-    if (FAILED(shell->getSpecialFolderLocation(NULL, CSIDL_PROGRAMS, &list)))
+    if (FAILED(shell->getSpecialFolderLocation(NULL, programs, &list)))
         return 0;
     return TakeItemListPath(shell, list, path);
 }
@@ -158,17 +164,15 @@ int SaveLink(const ComCalls *com, const char *linkPath, const char *target, cons
     return saved;
 }
 
-/*
- * The group as a folder named after the product in Programs, one link per item.
- * Without the shell's or COM's calls nothing is made.
- */
-void CreateShellGroup(void)
+} // namespace
+
+void CreateShellGroup(int programs)
 {
     ShellCalls shell = {};
     ComCalls com = {};
     char folder[PathSize];
-    if (!LoadShellCalls(&shell) || !LoadComCalls(&com) || !GetProgramsFolder(&shell, folder) ||
-        !JoinPath(folder, ProductName))
+    if (!LoadShellCalls(&shell) || !LoadComCalls(&com) ||
+        !GetProgramsFolder(&shell, programs, folder) || !JoinPath(folder, ProductName))
         return;
     CreateDirectoryA(folder, NULL);
 
@@ -178,14 +182,19 @@ void CreateShellGroup(void)
         const GroupItem *item = &GroupItems[i];
         char target[PathSize];
         char linkPath[PathSize];
+        /* A link not made is one missing from the log. */
         if (GetItemTarget(item, target) &&
-            FormatText(linkPath, sizeof linkPath, "%s\\%s.lnk", folder, item->name))
-            SaveLink(&com, linkPath, target, item->arguments);
+            FormatText(linkPath, sizeof linkPath, "%s\\%s.lnk", folder, item->name) &&
+            SaveLink(&com, linkPath, target, item->arguments))
+            Log("Made %s", linkPath);
     }
     if (SUCCEEDED(initialized))
         com.uninitialize();
     shell.changeNotify(SHCNE_UPDATEDIR, SHCNF_PATHA, folder, NULL);
 }
+
+namespace
+{
 
 int IsPresent(const char *path)
 {
@@ -206,11 +215,48 @@ int StartConverter(void)
     if (!(GetPlatformFile(GetSystemDirectoryA, converter, path) && IsPresent(path)) &&
         !(GetPlatformFile(GetWindowsDirectoryA, converter, path) && IsPresent(path)))
         return 0;
-    /* WinExec answers 31 or less when the program cannot be started. */
-    return FormatText(command, sizeof command, "\"%s\" -o", path) && WinExec(command, SW_HIDE) > 31;
+    if (!FormatText(command, sizeof command, "\"%s\" -o", path))
+        return 0;
+    /* WinExec answers 31 or less when the program cannot be started: 2, 3 and 11 are the
+       system's error numbers, 0 is out of memory. */
+    UINT started = WinExec(command, SW_HIDE);
+    if (started <= 31)
+        return LogFailure("WinExec", started);
+    Log("Started %s", command);
+    return 1;
+}
+
+/*
+ * Whether the process runs as LocalSystem: its token's user, the SID after the
+ * TOKEN_USER at the start of the buffer, is S-1-5-18. Windows 9x has no tokens:
+ * its ADVAPI32 answers the query with failure, or has no such calls at all.
+ */
+int RunsAsLocalSystem(void)
+{
+    HMODULE advapi = GetModuleHandleA("ADVAPI32.DLL");
+    BOOL(WINAPI * openToken)(HANDLE, DWORD, PHANDLE);
+    BOOL(WINAPI * getInformation)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+    HANDLE token;
+    /* TOKEN_USER and its SID: 8 bytes and at most 68. */
+    DWORD user[20];
+    DWORD size;
+    if (!FindCall(advapi, "OpenProcessToken", &openToken) ||
+        !FindCall(advapi, "GetTokenInformation", &getInformation) ||
+        !openToken((HANDLE)-1, TOKEN_QUERY, &token)) /* the process's own pseudo-handle */
+        return 0;
+    int system = getInformation(token, TokenUser, user, sizeof user, &size) &&
+                 IsLocalSystemSid(reinterpret_cast<const DWORD *>(user[0]));
+    CloseHandle(token);
+    return system;
 }
 
 } // namespace
+
+int IsLocalSystemSid(const DWORD *sid)
+{
+    /* Revision 1 with one subauthority, the authority 5 (NT) in big-endian order, then 18. */
+    return sid[0] == 0x101 && sid[1] == 0x05000000 && sid[2] == 18;
+}
 
 void CreateStartMenuGroup(void)
 {
@@ -225,6 +271,7 @@ void CreateStartMenuGroup(void)
      * user of NT-family Windows may not write the Windows directory: the links
      * make the group then, as they do where there is no converter.
      */
-    if (spaced || !WriteGroupFile(text) || !StartConverter())
-        CreateShellGroup();
+    int system = RunsAsLocalSystem();
+    if (system || spaced || !WriteGroupFile(text) || !StartConverter())
+        CreateShellGroup(system ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
 }

@@ -11,18 +11,27 @@
 #include "register/startmenu.h"
 #include "setup/controller.h"
 #include "setup/dialog.h"
+#include "setup/log.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 
 namespace
 {
 
-/* Windows 3.x and older report a major version below 4; the setup needs the 4.0 shell. */
+/*
+ * Windows 3.x and older report a major version below 4; the setup needs the 4.0
+ * shell. Asked once at the start of every run, so the log's first lines are
+ * written here: the versions, then the command line.
+ */
 int IsSupportedWindows(void)
 {
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version; /* 148: the original, pre-Ex size */
     GetVersionExA(&version);
+    /* Windows 9x keeps its major and minor version in the build number's high word. */
+    Log(PRODUCT_NAME " Setup " PRODUCT_VERSION ", Windows %lu.%lu.%lu\r\n%s",
+        version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber & 0xFFFF,
+        GetCommandLineA());
     return version.dwMajorVersion >= 4;
 }
 
@@ -90,6 +99,7 @@ int RunInstall(HWND dialog)
     Busy = 1;
     if (dialog)
         ReadInstallDirectory(dialog);
+    Log("Directory: %s", InstallDir);
 
     if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
         return 0;

@@ -1,13 +1,16 @@
 /*
  * The program's entry. The setup links no C runtime (a stock Windows 95 has
  * none), so the process starts here, runs WinMain and leaves by ExitProcess
- * with the setup's exit code. The entry also reads the command line's options.
+ * with the setup's exit code. The entry also reads the command line's options
+ * and opens the log before any other work.
  */
 #include <windows.h>
 #include "install/paths.h"
 #include "setup/controller.h"
+#include "setup/dialog.h"
 #include "setup/format.h"
 #include "setup/libraries.h"
+#include "setup/log.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 
@@ -58,7 +61,33 @@ int TakeDirectory(const char *value)
 }
 
 /*
- * The options /S and /D=<directory>, in any case; /D comes last. Anything else
+ * /LOG's value, in double quotes or up to the next blank, names the log, which
+ * is made afresh here. A value that does not fit a path, or whose quote is not
+ * closed, makes none, and LogFile then tells that the log was asked for in
+ * vain. Returns the value's last character, for the option loop to step past.
+ */
+const char *TakeLog(const char *value)
+{
+    char end = ' ';
+    if (*value == '"')
+        end = *value++;
+    /* A quoted value ends at its quote; either kind at a tab or the end of the line. */
+    int length = 0;
+    while (value[length] != end && (BYTE)value[length] >= ' ')
+        length++;
+    LogFile = INVALID_HANDLE_VALUE;
+    if (length < PathSize && (value[length] == end || end == ' '))
+    {
+        /* The value's length and its terminator: the copy stops where the value does. */
+        char path[PathSize];
+        FormatText(path, length + 1, "%s", value);
+        LogFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
+    }
+    return value + length - 1;
+}
+
+/*
+ * The options /S, /LOG=<file> and /D=<directory>, in any case; /D comes last. Anything else
  * is ignored. Returns 0 when /D's directory was refused.
  */
 int ReadOptions(const char *arguments)
@@ -71,6 +100,8 @@ int ReadOptions(const char *arguments)
         char letter = (char)(word[1] | 0x20); /* ASCII lower case */
         if (letter == 'd' && word[2] == '=')
             return TakeDirectory(word + 3);
+        if (letter == 'l' && (word[2] | 0x20) == 'o' && (word[3] | 0x20) == 'g' && word[4] == '=')
+            word = TakeLog(word + 5);
         if (letter == 's' && EndsWord(word[2]))
             Unattended = 1;
     }
@@ -88,8 +119,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     GetSourceDirectory();
     FormatText(InstallDir, PathSize, "%s", DefaultInstallDir);
     int directoryFits = ReadOptions(commandLine);
+    if (LogFile == INVALID_HANDLE_VALUE)
+    {
+        TellUser(NULL, "Could not create the setup log.");
+        return ExitFailed;
+    }
     if (Unattended)
-        return directoryFits ? InstallUnattended() : ExitFailed;
+    {
+        /* A refused directory is none: the run stops at the directory and says so. */
+        if (!directoryFits)
+            InstallDir[0] = '\0';
+        return InstallUnattended();
+    }
     /* Windows XP creates no dialog asking for Common Controls 6 before COMCTL32 is loaded. */
     LoadCommonControls();
     /* -1 when the dialog could not be created. */
@@ -99,6 +140,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 
 extern "C" void __stdcall SetupStart(void)
 {
-    ExitProcess(
-        WinMain(GetModuleHandleA(NULL), NULL, SkipProgramName(GetCommandLineA()), SW_SHOWDEFAULT));
+    int code =
+        WinMain(GetModuleHandleA(NULL), NULL, SkipProgramName(GetCommandLineA()), SW_SHOWDEFAULT);
+    Log("Exit code %d", code);
+    ExitProcess((UINT)code);
 }

@@ -12,3 +12,4 @@ int Busy;
 int Stage;
 short FilesCopied;
 int Unattended;
+HANDLE LogFile;

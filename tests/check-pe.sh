@@ -16,8 +16,11 @@ field() { echo "$headers" | awk -v k="$1" '$1 == k { print $2; exit }'; }
 [ "$(field MajorSubsystemVersion)" = "4" ] && [ "$(field MinorSubsystemVersion)" = "0" ] ||
     bad "subsystem version $(field MajorSubsystemVersion).$(field MinorSubsystemVersion), want 4.0"
 "$objdump" -f "$exe" | grep -q HAS_SYMS && bad "not stripped"
-# The short MS-DOS header keeps all headers in one 512-byte block (scripts/short-stub.pl).
+# The short MS-DOS header keeps all headers in one 512-byte block (scripts/trim-pe.pl).
 [ "$(field SizeOfHeaders)" = "00000200" ] || bad "headers take $(field SizeOfHeaders) bytes, want 200 (hex)"
+# TERMINAL_SERVER_AWARE: on a Remote Desktop host SETUP.INI goes to the real Windows directory.
+[ $((0x$(field DllCharacteristics) & 0x8000)) -ne 0 ] ||
+    bad "not marked aware of Remote Desktop Services (DllCharacteristics $(field DllCharacteristics))"
 
 # "DLL function" for every import, DLL names upper-cased.
 imports=$(echo "$headers" | awk '

@@ -176,6 +176,11 @@ std::string LongDirectory(size_t length)
 }
 
 const char noDirectory[] = "Could not create the directory for Nimbet 2 Alpha.";
+const char noLog[] = "Could not create the setup log.";
+
+/* The logs rows ask for: one named plainly, one quoted (its folder made for every row), one not. */
+const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
+const std::string spacedLog = "C:\\e2e\\setup logs\\nimbet.log";
 
 std::string CopyFailure(int index)
 {
@@ -265,6 +270,7 @@ class FaultRun : public testing::TestWithParam<Row>
         CoInitialize(NULL);
         Clean();
         ASSERT_TRUE(StageDistribution());
+        CreateDirectoryA("C:\\e2e\\setup logs", NULL);
         for (int i = 0; i < ProductFileCount; i++)
             payload_[i] = StagedPayload(ProductFiles[i]);
     }
@@ -321,6 +327,8 @@ class FaultRun : public testing::TestWithParam<Row>
             SnapshotKey(HKEY_LOCAL_MACHINE, std::string("HKLM\\") + key, key, &snapshot);
         /* The test's own record of the status line, written by its hook. */
         snapshot.erase(StatusLog);
+        for (const std::string &log : {plainLog, spacedLog})
+            snapshot.erase(log);
         return snapshot;
     }
 
@@ -448,6 +456,20 @@ class FaultRun : public testing::TestWithParam<Row>
             Lower(LongName(ReadShellLink(StartMenuGroupFolder() + "\\Nimbet 2 Alpha.lnk").target)));
     }
 
+    /* The message of a setup that ends with exit code 2 before its dialog: a box owned by none. */
+    std::string MessageBeforeDialog(const std::string &arguments)
+    {
+        process_ = StartSetup(DistFile("setup.exe"), DistDir, arguments);
+        RemoteMessageBox box = {};
+        EXPECT_TRUE(WaitForMessageBox(process_.info.dwProcessId, WaitMs, &box));
+        EXPECT_EQ(SetupTitle, box.caption);
+        EXPECT_EQ(nullptr, box.owner);
+        EXPECT_EQ(nullptr, FindSetupDialog(process_.info.dwProcessId)) << "the dialog came first";
+        AnswerMessageBox(box);
+        EXPECT_EQ(2u, EndRun(nullptr, false));
+        return box.text;
+    }
+
     std::string LastStatus()
     {
         std::string log = ReadFileBytes(StatusLog);
@@ -462,6 +484,19 @@ class FaultRun : public testing::TestWithParam<Row>
     std::string payload_[ProductFileCount];
 };
 
+/* An unattended run's exit code; its log holds its message, if any, and ends with the code. */
+void ExpectLogFor(const Row &row, DWORD code)
+{
+    EXPECT_EQ(row.message.empty() ? 0u : 2u, code);
+    if (row.message == noLog)
+        return;
+    std::string log =
+        ReadFileBytes(row.arguments.find(spacedLog) != std::string::npos ? spacedLog : plainLog);
+    EXPECT_TRUE(row.message.empty() || log.find("\r\n" + row.message + "\r\n") != log.npos) << log;
+    std::string last = "\r\nExit code " + std::to_string(code) + "\r\n";
+    EXPECT_EQ(last, log.substr(log.size() - std::min(log.size(), last.size()))) << log;
+}
+
 TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 {
     const Row &row = GetParam();
@@ -473,7 +508,9 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 
     std::string outcome = row.message;
     if (Lower(row.arguments + " ").find("/s ") != std::string::npos)
-        EXPECT_EQ(row.message.empty() ? 0u : 2u, RunUnattended(row.arguments));
+        ExpectLogFor(row, RunUnattended(row.arguments));
+    else if (row.message == noLog)
+        outcome = MessageBeforeDialog(row.arguments);
     else
     {
         HWND dialog = Start(row.arguments);
@@ -809,13 +846,24 @@ std::vector<Row> Rows()
          "/x /d=\"c:\\Other Place\"  "},
         {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
          "/D=" + longest + "x"},
+        /* Unattended, with a log: quoted or to the next blank, in any case, before /D. */
         {"Unattended", "c:\\Silent Nimbet", "", "c:\\Silent Nimbet", 8, nullptr, nullptr,
-         "/S /D=c:\\Silent Nimbet"},
+         "/S /LOG=\"" + spacedLog + "\" /D=c:\\Silent Nimbet"},
         {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
-         nullptr, "/s"},
-        {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr, "/S /D=q:\\x"},
+         nullptr, "/s /log=" + plainLog},
+        {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
+         "/Log=" + plainLog + " /S /D=q:\\x"},
         {"UnattendedDirectoryTooLong", longest + "x", noDirectory, "", 0, nullptr, nullptr,
-         "/S /D=" + longest + "x"},
+         "/S /LOG=" + plainLog + " /D=" + longest + "x"},
+        /* No log, nothing done: a missing folder, a path too long, a quote not closed. */
+        {"LogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
+         "/LOG=" + missingLog},
+        {"UnattendedLogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
+         "/S /LOG=" + missingLog},
+        {"UnattendedLogPathTooLong", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
+         "/S /LOG=c:\\e2e\\" + std::string(253, 'x')},
+        {"UnattendedLogQuoteNotClosed", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
+         "/S /LOG=\"" + plainLog},
     };
 }
 

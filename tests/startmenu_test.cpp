@@ -4,6 +4,7 @@
  */
 #include <gtest/gtest.h>
 #include <string>
+#include <shlobj.h>
 #include "register/startmenu.h"
 #include "setup/state.h"
 #include "support/converter.h"
@@ -235,6 +236,32 @@ TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileCannotBeCreated)
 
     EXPECT_TRUE(DirectoryExists(groupFile));
     EXPECT_FALSE(converter.Started());
+}
+
+/* What a setup run as LocalSystem makes: the four links under the all-users Programs folder. */
+TEST_F(StartMenuGroup, AllUsersGroupIsMadeInTheCommonProgramsFolder)
+{
+    char common[MAX_PATH] = "";
+    ASSERT_TRUE(SHGetSpecialFolderPathA(NULL, common, CSIDL_COMMON_PROGRAMS, TRUE));
+    std::string folder = std::string(common) + "\\Nimbet 2 Alpha";
+    UseInstallDir("c:\\Nimbet 2 Alpha", true);
+    CreateShellGroup(CSIDL_COMMON_PROGRAMS);
+    for (const Item &item : items)
+        EXPECT_EQ(std::string("c:\\Nimbet 2 Alpha\\") + item.file,
+                  ReadShellLink(folder + "\\" + item.name + ".lnk").target)
+            << item.name;
+    EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
+    RemoveTree(folder);
+}
+
+/* Wine runs nothing as LocalSystem: the decision is tested on SIDs (the tests above run as a
+   user). S-1-5-18, then S-1-5-19, S-1-5-32-544, S-1-1-0 and S-1-18-18. */
+TEST(LocalSystem, IsTheSidOfAuthorityFiveAndSubauthority18Only)
+{
+    const DWORD sids[] = {0x101, 0x05000000, 18, 0x101, 0x05000000, 19, 0x201, 0x05000000, 32,
+                          0x101, 0x01000000, 0,  0x101, 0x12000000, 18};
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(i == 0, IsLocalSystemSid(sids + 3 * i) != 0) << i;
 }
 
 } // namespace
