@@ -1,8 +1,8 @@
 /*
  * The log's lines. Each is written whole with one WriteFile as it happens,
  * never gathered for later: a crash then loses at most the line it was
- * writing. GetLastError and FormatMessageA are found at run time, since the
- * import section has no room left for them; Windows 95 has both.
+ * writing. GetLastError is found at run time, to keep the imports to the calls
+ * the setup has always made and FormatMessageA; Windows 95 has both.
  */
 #include <windows.h>
 #include "setup/format.h"
@@ -38,18 +38,15 @@ void Log(const char *format, ...)
 
 int LogFailure(const char *call, DWORD error)
 {
-    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
     DWORD(WINAPI * lastError)(void);
-    DWORD(WINAPI * formatMessage)(DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list *);
     char text[256];
     text[0] = '\0';
-    if (!error && FindCall(kernel, "GetLastError", &lastError))
+    if (!error && FindCall(GetModuleHandleA("KERNEL32.DLL"), "GetLastError", &lastError))
         error = lastError();
-    if (FindCall(kernel, "FormatMessageA", &formatMessage))
-        /* With a maximum width the system's text ends in no line break of its own. */
-        formatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                          FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                      NULL, error, 0, text, sizeof text, NULL);
+    /* With a maximum width the system's text ends in no line break of its own. */
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                   NULL, error, 0, text, sizeof text, NULL);
     Log("%s failed: %lu %s", call, error, text);
     return 0;
 }
