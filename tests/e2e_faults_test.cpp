@@ -472,7 +472,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
     Snapshot before = TakeSnapshot();
 
     std::string outcome = row.message;
-    if (Lower(row.arguments + " ").find("/s ") != std::string::npos)
+    std::string arguments = Lower(row.arguments + " ");
+    if (arguments.find("/s ") != std::string::npos || arguments.find("/s\" ") != std::string::npos)
         EXPECT_EQ(row.message.empty() ? 0u : 2u, RunUnattended(row.arguments));
     else
     {
@@ -591,15 +592,35 @@ void BrowseAndCancel(FaultRun *run, HWND dialog)
         Sleep(20);
 }
 
-/* An uninstall entry left by an earlier install, with values this one does not write. */
+/* An uninstall entry left by an earlier install under root, with values this one does not
+ * write in it and in each subkey. */
+void EnterEarlierEntry(HKEY root, std::initializer_list<std::string> subkeys)
+{
+    for (const std::string &subkey : subkeys)
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, (UninstallKey + subkey).c_str(), 0, NULL, 0,
+                                                 KEY_ALL_ACCESS, NULL, &key, NULL));
+        for (const char *name : {"QuietUninstallString", "InstallLocation"})
+            RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"c:\\old", 7);
+        RegCloseKey(key);
+    }
+}
+
+/* A subkey two levels deep keeps the key itself from being deleted: its values go instead. */
 void EnterEarlierValues(FaultRun *)
 {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, NULL, 0,
-                                             KEY_ALL_ACCESS, NULL, &key, NULL));
-    for (const char *name : {"QuietUninstallString", "InstallLocation"})
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"c:\\old", 7);
-    RegCloseKey(key);
+    EnterEarlierEntry(HKEY_LOCAL_MACHINE, {"", "\\Old", "\\Deep\\Deeper"});
+}
+
+void OneLevelSubkeyRemoved(FaultRun *)
+{
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, (UninstallKey + std::string("\\Old")).c_str()));
+}
+
+void EnterEarlierPerUserEntry(FaultRun *)
+{
+    EnterEarlierEntry(HKEY_CURRENT_USER, {"", "\\Old"});
 }
 
 /* A directory where SETUP.INI would go, as for a user who may not write the Windows directory. */
@@ -754,7 +775,7 @@ std::vector<Row> Rows()
         {"ForwardSlashesParentExists", "c:/e2e/nimbet", "", "C:\\e2e\\nimbet", 8, nullptr, nullptr},
         /* Run from the install directory itself, in any spelling: nothing to copy. */
         {"SourceDirectory", "C:\\e2e\\dist", "", "C:\\e2e\\dist", 8, nullptr, nullptr},
-        {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\.", "", "C:\\e2e\\dist", 8, nullptr,
+        {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\..\\dist", "", "C:\\e2e\\dist", 8, nullptr,
          nullptr},
         {"InstallFolderWithSlash", "c:/Nimbet 2 Alpha", "", DefaultDir, 8, StartFromDefaultDir,
          nullptr},
@@ -799,18 +820,26 @@ std::vector<Row> Rows()
         {"GroupFileCannotBeCreated", DefaultInstallDir, "", DefaultDir, 8, BlockGroupFile,
          LinksMadeAndBlockerKept},
         {"EarlierEntryWithOtherValues", DefaultInstallDir, "", DefaultDir, 8, EnterEarlierValues,
+         OneLevelSubkeyRemoved},
+        {"EarlierPerUserEntry", DefaultInstallDir, "", DefaultDir, 8, EnterEarlierPerUserEntry,
          nullptr},
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
          nullptr, "", nullptr, HKEY_CURRENT_USER},
-        /* The directory on the command line, in quotes or not; too long, it is refused. */
+        /* The directory on the command line, in quotes or not; too long, not absolute or
+           quoted at one end only, it is refused. /Silent is no /S. */
         {"DirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
-         "/D=c:\\Other Place"},
+         "/Silent /D=c:\\Other Place"},
         {"QuotedDirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
          "/x /d=\"c:\\Other Place\"  "},
-        {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
-         "/D=" + longest + "x"},
+        {"DirectoryOptionQuotedAtOneEnd", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
+         "/D=\"c:\\Other Place"},
         {"Unattended", "c:\\Silent Nimbet", "", "c:\\Silent Nimbet", 8, nullptr, nullptr,
-         "/S /D=c:\\Silent Nimbet"},
+         "/S /D=  c:\\Silent Nimbet"},
+        {"UnattendedQuotedOptions", "c:\\e2e\\a b", "", "c:\\e2e\\a b", 8, nullptr, nullptr,
+         "\"/S\" \"/D=c:\\e2e\\a b\""},
+        {"UnattendedRelative", "nimrel", noDirectory, "", 0, nullptr, nullptr, "/S /D=nimrel"},
+        {"UnattendedDriveRelative", "c:nimrel", noDirectory, "", 0, nullptr, nullptr,
+         "/S /D=c:nimrel"},
         {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
          nullptr, "/s"},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr, "/S /D=q:\\x"},
