@@ -749,8 +749,10 @@ std::vector<Row> Rows()
            as "c:\\name" and land in the root, which is where the registry points too. */
         {"BareDrive", "c:", "", "C:\\", 8, nullptr, nullptr},
         {"DriveRoot", "c:\\", "", "C:\\", 8, nullptr, nullptr},
-        /* No server answers: the free-space test passes untold, creation fails at once. */
-        {"UncPath", "\\\\nimbet-no-server\\share\\Nimbet", noDirectory, "", 0, nullptr, nullptr},
+        /* No server answers: the free-space test passes untold, creation fails at once.
+           /D takes a network path as it takes a drive's. */
+        {"UncPath", "\\\\nimbet-no-server\\share\\Nimbet", noDirectory, "", 0, nullptr, nullptr,
+         "/D=\\\\nimbet-no-server\\share\\Nimbet"},
         {"LessThan", "c:\\e2e\\Nim<bet", noDirectory, "", 0, nullptr, nullptr},
         {"GreaterThan", "c:\\e2e\\Nim>bet", noDirectory, "", 0, nullptr, nullptr},
         {"Bar", "c:\\e2e\\Nim|bet", noDirectory, "", 0, nullptr, nullptr},
