@@ -593,7 +593,7 @@ void BrowseAndCancel(FaultRun *run, HWND dialog)
 }
 
 /* An uninstall entry left by an earlier install under root, with values this one does not
- * write in it and in each subkey. */
+ * write in it and in each subkey. A subkey two levels deep keeps the key from being deleted. */
 void EnterEarlierEntry(HKEY root, std::initializer_list<std::string> subkeys)
 {
     for (const std::string &subkey : subkeys)
@@ -605,22 +605,6 @@ void EnterEarlierEntry(HKEY root, std::initializer_list<std::string> subkeys)
             RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"c:\\old", 7);
         RegCloseKey(key);
     }
-}
-
-/* A subkey two levels deep keeps the key itself from being deleted: its values go instead. */
-void EnterEarlierValues(FaultRun *)
-{
-    EnterEarlierEntry(HKEY_LOCAL_MACHINE, {"", "\\Old", "\\Deep\\Deeper"});
-}
-
-void OneLevelSubkeyRemoved(FaultRun *)
-{
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, (UninstallKey + std::string("\\Old")).c_str()));
-}
-
-void EnterEarlierPerUserEntry(FaultRun *)
-{
-    EnterEarlierEntry(HKEY_CURRENT_USER, {"", "\\Old"});
 }
 
 /* A directory where SETUP.INI would go, as for a user who may not write the Windows directory. */
@@ -749,8 +733,7 @@ std::vector<Row> Rows()
            as "c:\\name" and land in the root, which is where the registry points too. */
         {"BareDrive", "c:", "", "C:\\", 8, nullptr, nullptr},
         {"DriveRoot", "c:\\", "", "C:\\", 8, nullptr, nullptr},
-        /* No server answers: the free-space test passes untold, creation fails at once.
-           /D takes a network path as it takes a drive's. */
+        /* No server answers: the free-space test passes untold, creation fails at once. */
         {"UncPath", "\\\\nimbet-no-server\\share\\Nimbet", noDirectory, "", 0, nullptr, nullptr,
          "/D=\\\\nimbet-no-server\\share\\Nimbet"},
         {"LessThan", "c:\\e2e\\Nim<bet", noDirectory, "", 0, nullptr, nullptr},
@@ -821,9 +804,15 @@ std::vector<Row> Rows()
         /* What a standard user cannot write. */
         {"GroupFileCannotBeCreated", DefaultInstallDir, "", DefaultDir, 8, BlockGroupFile,
          LinksMadeAndBlockerKept},
-        {"EarlierEntryWithOtherValues", DefaultInstallDir, "", DefaultDir, 8, EnterEarlierValues,
-         OneLevelSubkeyRemoved},
-        {"EarlierPerUserEntry", DefaultInstallDir, "", DefaultDir, 8, EnterEarlierPerUserEntry,
+        {"EarlierEntryWithOtherValues", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *) {
+             EnterEarlierEntry(HKEY_LOCAL_MACHINE, {"", "\\Old", "\\A\\B"});
+         },
+         nullptr},
+        {"EarlierPerUserEntry", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *) {
+             EnterEarlierEntry(HKEY_CURRENT_USER, {"", "\\Old"});
+         },
          nullptr},
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
          nullptr, "", nullptr, HKEY_CURRENT_USER},
@@ -833,6 +822,8 @@ std::vector<Row> Rows()
          "/Silent /D=c:\\Other Place"},
         {"QuotedDirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
          "/x /d=\"c:\\Other Place\"  "},
+        {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
+         "/D=" + longest + "x"},
         {"DirectoryOptionQuotedAtOneEnd", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
          "/D=\"c:\\Other Place"},
         {"Unattended", "c:\\Silent Nimbet", "", "c:\\Silent Nimbet", 8, nullptr, nullptr,
