@@ -8,7 +8,6 @@
 #include "install/paths.h"
 #include "register/registry.h"
 #include "setup/format.h"
-#include "setup/libraries.h"
 #include "setup/log.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
@@ -61,16 +60,29 @@ DWORD InstalledKilobytes(void)
 }
 
 /*
- * Removes the entry an earlier install left, so that the key holds this
+ * Removes an entry an earlier install left, so that the key holds this
  * install's values only: a stale QuietUninstallString, say, would still be run
- * by deployment tools. RegDeleteKeyA is found at run time because the import
- * section has no room left in its 512 bytes.
+ * by deployment tools. Windows NT refuses to delete a key that has subkeys, so
+ * they go first, one level deep as installers write them; where the key still
+ * stays, its values go instead.
  */
-void RemoveEarlierEntry(HKEY root, const char *uninstallKeyPath)
+void RemoveEntry(HKEY root, const char *path)
 {
-    LONG(WINAPI * deleteKey)(HKEY, LPCSTR);
-    if (FindCall(GetModuleHandleA("ADVAPI32.DLL"), "RegDeleteKeyA", &deleteKey))
-        deleteKey(root, uninstallKeyPath);
+    HKEY key;
+    char name[PathSize];
+    if (RegOpenKeyA(root, path, &key) != ERROR_SUCCESS)
+        return;
+    for (DWORD i = 0; RegEnumKeyA(key, i, name, sizeof name) == ERROR_SUCCESS;)
+        i += RegDeleteKeyA(key, name) != ERROR_SUCCESS;
+    if (RegDeleteKeyA(root, path) != ERROR_SUCCESS)
+    {
+        DWORD size = sizeof name;
+        for (DWORD i = 0;
+             RegEnumValueA(key, i, name, &size, NULL, NULL, NULL, NULL) == ERROR_SUCCESS;
+             size = sizeof name)
+            i += RegDeleteValueA(key, name) != ERROR_SUCCESS;
+    }
+    RegCloseKey(key);
 }
 
 /* The entry's details in writing order: four texts, then three numbers. */
@@ -112,7 +124,7 @@ int WriteUninstallKey(HKEY root, const char *uninstallKeyPath, const char *displ
                       short uninstallArgument)
 {
     HKEY key = NULL;
-    RemoveEarlierEntry(root, uninstallKeyPath);
+    RemoveEntry(root, uninstallKeyPath);
     if (!CreateKey(root, uninstallKeyPath, &key))
         return 0;
     /*
@@ -137,8 +149,14 @@ void WriteRegistryEntries(const char *appKeyPath, const char *uninstallKeyPath,
                           const char *displayName, short uninstallArgument)
 {
     WriteAppKey(appKeyPath);
-    /* A standard user may not write under HKEY_LOCAL_MACHINE; Windows 2000 and later also list
-     * the uninstall entries under the user's own key. */
-    if (!WriteUninstallKey(HKEY_LOCAL_MACHINE, uninstallKeyPath, displayName, uninstallArgument))
+    /*
+     * A standard user may not write under HKEY_LOCAL_MACHINE; Windows 2000 and
+     * later also list the uninstall entries under the user's own key. Once the
+     * machine-wide entry is written, a per-user one from such an install would
+     * list the product twice.
+     */
+    if (WriteUninstallKey(HKEY_LOCAL_MACHINE, uninstallKeyPath, displayName, uninstallArgument))
+        RemoveEntry(HKEY_CURRENT_USER, uninstallKeyPath);
+    else
         WriteUninstallKey(HKEY_CURRENT_USER, uninstallKeyPath, displayName, uninstallArgument);
 }

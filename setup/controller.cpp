@@ -84,6 +84,8 @@ void ShowCompletionPage(HWND dialog)
     EnableWindow(exitButton, TRUE);
     ShowWindow(exitButton, SW_SHOW);
     SetFocus(exitButton);
+    /* Enter presses the default button, which is still the hidden Continue otherwise. */
+    SendMessageA(dialog, DM_SETDEFID, CTL_EXIT, 0);
     /* Last, so that whoever waits for this text finds the whole page in place. */
     ShowControl(dialog, CTL_DONE, 1);
 }
@@ -143,7 +145,9 @@ void OnCommand(HWND dialog, WPARAM command)
     switch (command)
     {
     case CTL_BROWSE:
-        if (Stage == 0)
+        /* The free-space message leaves the dialog usable: a folder picked then would be
+           thrown away when the run ends. */
+        if (Stage == 0 && !Busy)
             BrowseForDirectory(dialog);
         break;
     case CTL_EXIT:

@@ -37,22 +37,59 @@ LPSTR SkipProgramName(LPSTR line)
     return *line ? line + 1 : line;
 }
 
-/*
- * /D's value runs to the end of the line, so it may hold spaces; trailing blanks
- * are dropped, then a pair of quotes around it. Returns 0, leaving InstallDir
- * alone, when it does not fit a path.
- */
-int TakeDirectory(const char *value)
+/* A whole option or value wrapped in double quotes, as tools quote an argument that holds a
+ * space: the text between them. A quote at one end only is kept. */
+const char *Unquote(const char *text, int *length)
 {
-    int length = lstrlenA(value);
-    while (length > 0 && EndsWord(value[length - 1]))
-        length--;
-    if (length >= 2 && value[0] == '"' && value[length - 1] == '"')
+    if (*length < 2 || text[0] != '"' || text[*length - 1] != '"')
+        return text;
+    *length -= 2;
+    return text + 1;
+}
+
+/* Whether text begins with name, which is given in lower case, in any case. */
+int IsOption(const char *text, const char *name)
+{
+    for (; *name; name++, text++)
     {
-        value++;
-        length -= 2;
+        if ((*text | 0x20) != *name) /* ASCII lower case */
+            return 0;
     }
-    if (length >= PathSize)
+    return 1;
+}
+
+/* The end of the word at text: the first blank outside double quotes. */
+const char *WordEnd(const char *text)
+{
+    for (int quoted = 0; *text != '\0' && (quoted || !EndsWord(*text)); text++)
+        quoted ^= *text == '"';
+    return text;
+}
+
+/*
+ * A directory the setup may be pointed at from elsewhere, of at least three
+ * bytes: a drive and its root ("c:\") or a network path ("\\server\share").
+ * Anything else would be taken from whatever the working directory is.
+ */
+int IsAbsolute(const char *path)
+{
+    if (path[0] == '\\')
+        return path[1] == '\\' && path[2] != '\\';
+    return path[1] == ':' && path[2] == '\\';
+}
+
+/*
+ * /D's value, length bytes, without its leading blanks and a pair of quotes
+ * around it. Returns 0, leaving InstallDir alone, when it is no absolute
+ * directory or does not fit a path.
+ */
+int TakeDirectory(const char *value, int length)
+{
+    for (; length > 0 && EndsWord(*value); length--)
+        value++;
+    value = Unquote(value, &length);
+    /* From 3 to PathSize - 1 bytes, in one unsigned comparison. */
+    if ((unsigned)(length - 3) > PathSize - 4 || !IsAbsolute(value))
         return 0;
     InstallDir[length] = '\0';
     while (length-- > 0)
@@ -61,48 +98,46 @@ int TakeDirectory(const char *value)
 }
 
 /*
- * /LOG's value, in double quotes or up to the next blank, names the log, which
- * is made afresh here. A value that does not fit a path, or whose quote is not
- * closed, makes none, and LogFile then tells that the log was asked for in
- * vain. Returns the value's last character, for the option loop to step past.
+ * /LOG's value, length bytes, a pair of quotes around it taken off, names the
+ * log, which is made afresh here. A value that does not fit a path, or that
+ * cannot be created, makes none, and LogFile then tells that the log was asked
+ * for in vain.
  */
-const char *TakeLog(const char *value)
+void TakeLog(const char *value, int length)
 {
-    char end = ' ';
-    if (*value == '"')
-        end = *value++;
-    /* A quoted value ends at its quote; either kind at a tab or the end of the line. */
-    int length = 0;
-    while (value[length] != end && (BYTE)value[length] >= ' ')
-        length++;
+    char path[PathSize];
+    value = Unquote(value, &length);
     LogFile = INVALID_HANDLE_VALUE;
-    if (length < PathSize && (value[length] == end || end == ' '))
-    {
-        /* The value's length and its terminator: the copy stops where the value does. */
-        char path[PathSize];
-        FormatText(path, length + 1, "%s", value);
-        LogFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
-    }
-    return value + length - 1;
+    if (length >= PathSize)
+        return;
+    /* The value's length and its terminator: the copy stops where the value does. */
+    FormatText(path, length + 1, "%s", value);
+    LogFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
 }
 
 /*
- * The options /S, /LOG=<file> and /D=<directory>, in any case; /D comes last. Anything else
- * is ignored. Returns 0 when /D's directory was refused.
+ * The options /S, /LOG=<file> and /D=<directory>, in any case, each bare or
+ * wrapped whole in quotes. /LOG's value is in quotes or runs to the next blank.
+ * /D comes last: it runs to the end of the line, trailing blanks dropped, so
+ * its value may hold spaces. Anything else is ignored. Returns 0 when /D's
+ * directory was refused.
  */
-int ReadOptions(const char *arguments)
+int ReadOptions(const char *word)
 {
-    char before = ' ';
-    for (const char *word = arguments; *word != '\0'; before = *word++)
+    const char *last = word + lstrlenA(word);
+    while (last > word && EndsWord(last[-1]))
+        last--;
+    for (const char *end; word < last; word = end + 1)
     {
-        if (word[0] != '/' || !EndsWord(before))
-            continue;
-        char letter = (char)(word[1] | 0x20); /* ASCII lower case */
-        if (letter == 'd' && word[2] == '=')
-            return TakeDirectory(word + 3);
-        if (letter == 'l' && (word[2] | 0x20) == 'o' && (word[3] | 0x20) == 'g' && word[4] == '=')
-            word = TakeLog(word + 5);
-        if (letter == 's' && EndsWord(word[2]))
+        end = WordEnd(word);
+        int length = (int)(end - word);
+        const char *option = Unquote(word, &length);
+        /* Less a quoted option's closing quote, which ends the line. */
+        if (IsOption(option, "/d="))
+            return TakeDirectory(option + 3, (int)(last - option) - 3 - (option != word));
+        if (IsOption(option, "/log="))
+            TakeLog(option + 5, length - 5);
+        if (length == 2 && IsOption(option, "/s"))
             Unattended = 1;
     }
     return 1;

@@ -507,7 +507,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
     Snapshot before = TakeSnapshot();
 
     std::string outcome = row.message;
-    if (Lower(row.arguments + " ").find("/s ") != std::string::npos)
+    std::string arguments = Lower(row.arguments + " ");
+    if (arguments.find("/s ") != std::string::npos || arguments.find("/s\" ") != std::string::npos)
         ExpectLogFor(row, RunUnattended(row.arguments));
     else if (row.message == noLog)
         outcome = MessageBeforeDialog(row.arguments);
@@ -628,15 +629,19 @@ void BrowseAndCancel(FaultRun *run, HWND dialog)
         Sleep(20);
 }
 
-/* An uninstall entry left by an earlier install, with values this one does not write. */
-void EnterEarlierValues(FaultRun *)
+/* An uninstall entry left by an earlier install under root, with values this one does not
+ * write in it and in each subkey. A subkey two levels deep keeps the key from being deleted. */
+void EnterEarlierEntry(HKEY root, std::initializer_list<std::string> subkeys)
 {
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, NULL, 0,
-                                             KEY_ALL_ACCESS, NULL, &key, NULL));
-    for (const char *name : {"QuietUninstallString", "InstallLocation"})
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"c:\\old", 7);
-    RegCloseKey(key);
+    for (const std::string &subkey : subkeys)
+    {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, (UninstallKey + subkey).c_str(), 0, NULL, 0,
+                                                 KEY_ALL_ACCESS, NULL, &key, NULL));
+        for (const char *name : {"QuietUninstallString", "InstallLocation"})
+            RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"c:\\old", 7);
+        RegCloseKey(key);
+    }
 }
 
 /* A directory where SETUP.INI would go, as for a user who may not write the Windows directory. */
@@ -766,7 +771,8 @@ std::vector<Row> Rows()
         {"BareDrive", "c:", "", "C:\\", 8, nullptr, nullptr},
         {"DriveRoot", "c:\\", "", "C:\\", 8, nullptr, nullptr},
         /* No server answers: the free-space test passes untold, creation fails at once. */
-        {"UncPath", "\\\\nimbet-no-server\\share\\Nimbet", noDirectory, "", 0, nullptr, nullptr},
+        {"UncPath", "\\\\nimbet-no-server\\share\\Nimbet", noDirectory, "", 0, nullptr, nullptr,
+         "/D=\\\\nimbet-no-server\\share\\Nimbet"},
         {"LessThan", "c:\\e2e\\Nim<bet", noDirectory, "", 0, nullptr, nullptr},
         {"GreaterThan", "c:\\e2e\\Nim>bet", noDirectory, "", 0, nullptr, nullptr},
         {"Bar", "c:\\e2e\\Nim|bet", noDirectory, "", 0, nullptr, nullptr},
@@ -791,7 +797,7 @@ std::vector<Row> Rows()
         {"ForwardSlashesParentExists", "c:/e2e/nimbet", "", "C:\\e2e\\nimbet", 8, nullptr, nullptr},
         /* Run from the install directory itself, in any spelling: nothing to copy. */
         {"SourceDirectory", "C:\\e2e\\dist", "", "C:\\e2e\\dist", 8, nullptr, nullptr},
-        {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\.", "", "C:\\e2e\\dist", 8, nullptr,
+        {"SourceDirectoryByAnotherName", "C:\\e2e\\dist\\..\\dist", "", "C:\\e2e\\dist", 8, nullptr,
          nullptr},
         {"InstallFolderWithSlash", "c:/Nimbet 2 Alpha", "", DefaultDir, 8, StartFromDefaultDir,
          nullptr},
@@ -835,20 +841,37 @@ std::vector<Row> Rows()
         /* What a standard user cannot write. */
         {"GroupFileCannotBeCreated", DefaultInstallDir, "", DefaultDir, 8, BlockGroupFile,
          LinksMadeAndBlockerKept},
-        {"EarlierEntryWithOtherValues", DefaultInstallDir, "", DefaultDir, 8, EnterEarlierValues,
+        {"EarlierEntryWithOtherValues", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *) {
+             EnterEarlierEntry(HKEY_LOCAL_MACHINE, {"", "\\Old", "\\A\\B"});
+         },
+         nullptr},
+        {"EarlierPerUserEntry", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *) {
+             EnterEarlierEntry(HKEY_CURRENT_USER, {"", "\\Old"});
+         },
          nullptr},
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
          nullptr, "", nullptr, HKEY_CURRENT_USER},
-        /* The directory on the command line, in quotes or not; too long, it is refused. */
+        /* The directory on the command line, in quotes or not; too long, not absolute or
+           quoted at one end only, it is refused. /Silent is no /S. */
         {"DirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
-         "/D=c:\\Other Place"},
+         "/Silent /D=c:\\Other Place"},
         {"QuotedDirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
          "/x /d=\"c:\\Other Place\"  "},
         {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
          "/D=" + longest + "x"},
+        {"DirectoryOptionQuotedAtOneEnd", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
+         "/D=\"c:\\Other Place"},
         /* Unattended, with a log: quoted or to the next blank, in any case, before /D. */
         {"Unattended", "c:\\Silent Nimbet", "", "c:\\Silent Nimbet", 8, nullptr, nullptr,
-         "/S /LOG=\"" + spacedLog + "\" /D=c:\\Silent Nimbet"},
+         "/S /LOG=\"" + spacedLog + "\" /D=  c:\\Silent Nimbet"},
+        {"UnattendedQuotedOptions", "c:\\e2e\\a b", "", "c:\\e2e\\a b", 8, nullptr, nullptr,
+         "\"/S\" \"/LOG=" + spacedLog + "\" \"/D=c:\\e2e\\a b\""},
+        {"UnattendedRelative", "nimrel", noDirectory, "", 0, nullptr, nullptr,
+         "/S /LOG=" + plainLog + " /D=nimrel"},
+        {"UnattendedDriveRelative", "c:nimrel", noDirectory, "", 0, nullptr, nullptr,
+         "/S /LOG=" + plainLog + " /D=c:nimrel"},
         {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
          nullptr, "/s /log=" + plainLog},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,

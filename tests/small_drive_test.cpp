@@ -66,8 +66,10 @@ void Install(const char *directory)
 
 TEST_F(SmallDrive, CheckDiskSpaceTellsTheShortfallInAnUnownedPlainBox)
 {
-    /* The drive's root is found with or without a backslash after the letter. */
-    for (const char *directory : {"T:\\Nimbet 2 Alpha", "t:", "T:Nimbet 2 Alpha"})
+    /* The drive's root is found with or without a backslash after the letter, and
+       in the network form that Wine answers for a drive. */
+    for (const char *directory :
+         {"T:\\Nimbet 2 Alpha", "t:", "T:Nimbet 2 Alpha", "\\\\?\\T:\\Nimbet 2 Alpha"})
     {
         SCOPED_TRACE(directory);
         Install(directory);

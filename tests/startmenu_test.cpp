@@ -225,17 +225,40 @@ TEST_F(StartMenuGroup, NothingIsWrittenOrStartedWhenAnItemPathIsTooLong)
     EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
 }
 
-TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileCannotBeCreated)
+/* Runs a host command line: Wine starts host programs too (Windows has no such thing). */
+void RunOnHost(const std::string &command)
 {
-    ASSERT_TRUE(CreateDirectoryA(groupFile.c_str(), NULL));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    std::string line = "Z:\\bin\\sh -c \"" + command + "\"";
+    ASSERT_TRUE(
+        CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process));
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+/* A SETUP.INI written only in part is removed: a host link puts it on the full drive T:. */
+TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileIsNotWrittenWhole)
+{
+    if (GetDriveTypeA("T:\\") == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "drive T: is not mapped";
+    WriteFileBytes("T:\\fill", std::string(4 << 20, 'x'));
+    auto unixName = reinterpret_cast<char *(CDECL *)(LPCWSTR)>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name")));
+    std::string link = unixName(std::wstring(groupFile.begin(), groupFile.end()).c_str());
+    RunOnHost("ln -s " + std::string(unixName(L"T:\\SETUP.INI")) + " " + link);
     ConverterStandIn converter;
     ASSERT_TRUE(converter.Installed());
     UseInstallDir("c:\\Nimbet 2 Alpha", true);
 
     CreateStartMenuGroup();
 
-    EXPECT_TRUE(DirectoryExists(groupFile));
+    EXPECT_FALSE(FileExists("T:\\SETUP.INI"));
     EXPECT_FALSE(converter.Started());
+    RunOnHost("rm " + link);
+    DeleteFileA("T:\\fill");
 }
 
 /* What a setup run as LocalSystem makes: the four links under the all-users Programs folder. */

@@ -99,8 +99,8 @@ void RemoveInstallTraces()
     RemoveTree(DefaultDir);
     RemoveTree(WindowsDirectoryFile("SETUP.INI"));
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Orvanex");
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
-    RegDeleteKeyA(HKEY_CURRENT_USER, UninstallKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, UninstallKey);
+    RegDeleteTreeA(HKEY_CURRENT_USER, UninstallKey);
 }
 
 void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot, std::string filesIn)

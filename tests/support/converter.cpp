@@ -43,8 +43,8 @@ std::string HeaderField(const std::string &header, const std::string &key)
 
 } // namespace
 
-ConverterStandIn::ConverterStandIn()
-    : program_(SystemDirectoryFile("grpconv.exe")), record_(RecordPath)
+ConverterStandIn::ConverterStandIn(const std::string &program)
+    : program_(program), record_(RecordPath)
 {
     /* Built into a directory of its own, away from the test programs. */
     char self[MAX_PATH] = "";

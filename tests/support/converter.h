@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "support/testing.h"
 
 /* One start of the stand-in, as it recorded it. */
 struct ConverterRun
@@ -21,14 +22,14 @@ struct ConverterRun
 };
 
 /*
- * While alive, the stand-in grpconv.exe sits in the system directory and the
- * environment tells it (and the children of the programs this process starts)
- * where to record. Removed again, with its record, on destruction.
+ * While alive, the stand-in sits at program (by default the system directory's
+ * grpconv.exe) and the environment tells it (and the children of the programs
+ * this process starts) where to record. Removed again, with its record, on destruction.
  */
 class ConverterStandIn
 {
   public:
-    ConverterStandIn();
+    explicit ConverterStandIn(const std::string &program = SystemDirectoryFile("grpconv.exe"));
     ~ConverterStandIn();
     ConverterStandIn(const ConverterStandIn &) = delete;
     ConverterStandIn &operator=(const ConverterStandIn &) = delete;
