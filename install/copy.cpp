@@ -1,7 +1,9 @@
 /*
  * The file copy: one file after another, each announced in the status line
- * before it is copied, stopping at the first that fails. Files already copied
- * stay where they are.
+ * before it is copied, stopping at the first that fails. Over an earlier
+ * install each file replaced is moved aside first and a failure puts all of it
+ * back, since a mixture of two versions works as neither; on a first install
+ * the files already copied stay where they are.
  */
 #include <windows.h>
 #include "install/copy.h"
@@ -69,11 +71,40 @@ void RemoveDownloadMark(const char *path)
         DeleteFileA(stream);
 }
 
-/* Copies one file over whatever is at destination, unless both name the same file. */
-int CopyOneFile(const char *source, const char *destination)
+/*
+ * Forms the destination of row index, and backup, the name its earlier file
+ * keeps while the copy runs: the file's own name with its last character made
+ * a tilde ("Nim2Alph.ex~"), the common mark of a backup, which no row's name
+ * has and a user seldom gives a file. No two rows differ in their last
+ * character only; the name is as long as the file's own, so it fits wherever
+ * the destination does; and a kept program cannot be started by its extension.
+ */
+int FormDestination(int index, char *destination, char *backup)
+{
+    const char *name = ProductFiles[index];
+    if (!FormPath(destination, InstallDir, name) || !FormPath(backup, InstallDir, name))
+        return 0;
+    backup[lstrlenA(backup) - 1] = '~';
+    return 1;
+}
+
+/*
+ * Copies one file over whatever is at destination, unless both name the same
+ * file. An earlier file there is first moved to backup, in place of a backup an
+ * interrupted run may have left; *moved is set once it is.
+ */
+int CopyOneFile(const char *source, const char *destination, const char *backup, DWORD earlier,
+                int *moved)
 {
     if (IsSameFile(source, destination))
         return 1;
+    if (earlier != INVALID_FILE_ATTRIBUTES)
+    {
+        DeleteFileA(backup);
+        if (!MoveFileA(destination, backup))
+            return 0;
+        *moved = 1;
+    }
     if (!CopyFileA(source, destination, FALSE))
         return 0;
     RemoveDownloadMark(destination);
@@ -86,10 +117,10 @@ int CopyOneFile(const char *source, const char *destination)
  * overwrite a read-only file), and then opened for writing without sharing,
  * which fails while the product runs.
  */
-int CanReplace(const char *destination)
+int CanReplace(const char *destination, DWORD *earlier)
 {
     const DWORD refusing = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    DWORD attributes = GetFileAttributesA(destination);
+    DWORD attributes = *earlier = GetFileAttributesA(destination);
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return 1;
     if (attributes & refusing)
@@ -103,18 +134,51 @@ int CanReplace(const char *destination)
 
 /*
  * The row of the first file of an earlier install that cannot be replaced, or
- * -1. Checked before anything is copied: a stop part way through would leave
- * a mixture of two versions.
+ * -1, recording in earlier the attributes of each file there is
+ * (INVALID_FILE_ATTRIBUTES for none). Checked before anything is copied, when
+ * a refusal costs nothing to undo. Every row is checked, from the last, so that
+ * every row's attributes are known.
  */
-int FirstIrreplaceableFile(void)
+int FirstIrreplaceableFile(DWORD *earlier)
+{
+    int first = -1;
+    for (int index = ProductFileCount - 1; index >= 0; index--)
+    {
+        char destination[PathSize];
+        earlier[index] = INVALID_FILE_ATTRIBUTES;
+        if (FormPath(destination, InstallDir, ProductFiles[index]) &&
+            !CanReplace(destination, earlier + index))
+            first = index;
+    }
+    return first;
+}
+
+/*
+ * Every row after the copy: with putBack, as it was before this run (a file
+ * this run made is deleted, a moved one comes back, and each gets its
+ * attributes back; a backup that cannot be put back stays), otherwise rid of
+ * its backup, this run's or one an interrupted run left.
+ */
+void Settle(const DWORD *earlier, unsigned moved, int putBack)
 {
     for (int index = 0; index < ProductFileCount; index++)
     {
         char destination[PathSize];
-        if (FormPath(destination, InstallDir, ProductFiles[index]) && !CanReplace(destination))
-            return index;
+        char backup[PathSize];
+        int wasMoved = (moved >> index) & 1;
+        if (!FormDestination(index, destination, backup))
+            continue;
+        if (!putBack)
+        {
+            DeleteFileA(backup);
+            continue;
+        }
+        if (wasMoved || earlier[index] == INVALID_FILE_ATTRIBUTES)
+            DeleteFileA(destination);
+        if (wasMoved)
+            MoveFileA(backup, destination);
+        SetFileAttributesA(destination, earlier[index]);
     }
-    return -1;
 }
 
 void ReportCopyFailure(HWND dialog, const char *name)
@@ -128,24 +192,38 @@ void ReportCopyFailure(HWND dialog, const char *name)
 
 int CopyProductFiles(HWND dialog)
 {
+    DWORD earlier[ProductFileCount];
+    unsigned moved = 0;
+    int reinstall = 0;
     FilesCopied = 0;
     ShowStatus(dialog, "Copying files.");
-    int irreplaceable = FirstIrreplaceableFile();
-    if (irreplaceable >= 0)
+    int failed = FirstIrreplaceableFile(earlier);
+    if (failed >= 0)
     {
-        ReportCopyFailure(dialog, ProductFiles[irreplaceable]);
+        /* The check cleared the earlier files' attributes. */
+        Settle(earlier, 0, 1);
+        ReportCopyFailure(dialog, ProductFiles[failed]);
         return 0;
     }
+    for (int index = 0; index < ProductFileCount; index++)
+        reinstall |= earlier[index] != INVALID_FILE_ATTRIBUTES;
     for (int index = 0; index < ProductFileCount; index++)
     {
         const char *name = ProductFiles[index];
         char source[PathSize];
         char destination[PathSize];
-        int formed = FormPath(source, SourceDir, name) && FormPath(destination, InstallDir, name);
+        char backup[PathSize];
+        int wasMoved = 0;
+        int formed =
+            FormPath(source, SourceDir, name) && FormDestination(index, destination, backup);
 
         ShowStatus(dialog, "Copying files... %d%% completed", Percentage());
-        if (!formed || !CopyOneFile(source, destination))
+        int copied = formed && CopyOneFile(source, destination, backup, earlier[index], &wasMoved);
+        moved |= wasMoved << index;
+        if (!copied)
         {
+            /* A first install keeps what it copied; it replaced nothing. */
+            Settle(earlier, moved, reinstall);
             ReportCopyFailure(dialog, name);
             return 0;
         }
@@ -153,5 +231,6 @@ int CopyProductFiles(HWND dialog)
         SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
         FilesCopied++;
     }
+    Settle(earlier, moved, 0);
     return 1;
 }

@@ -249,6 +249,20 @@ class FaultRun : public testing::TestWithParam<Row>
         held_.push_back(file);
     }
 
+    /* Opens path for reading, sharing reading and writing, as the running product holds its
+       files, and hands it to another process (a suspended copy of this one) for the run. */
+    void HoldInAnotherProcess(const std::string &path)
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  NULL, OPEN_EXISTING, 0, NULL);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessA(NULL, GetCommandLineA(), NULL, NULL, FALSE, CREATE_SUSPENDED,
+                                   NULL, NULL, &startup, &holder_));
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), file, holder_.hProcess, &file, 0, FALSE,
+                                    DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
+    }
+
     DWORD ProcessId() const
     {
         return process_.info.dwProcessId;
@@ -297,6 +311,8 @@ class FaultRun : public testing::TestWithParam<Row>
         for (HANDLE file : held_)
             CloseHandle(file);
         held_.clear();
+        if (TerminateProcess(holder_.hProcess, 0))
+            WaitForSingleObject(holder_.hProcess, INFINITE);
     }
 
     Snapshot TakeSnapshot()
@@ -459,6 +475,7 @@ class FaultRun : public testing::TestWithParam<Row>
     SetupProcess process_ = {};
     HHOOK hook_ = NULL;
     std::vector<HANDLE> held_;
+    PROCESS_INFORMATION holder_ = {};
     std::string payload_[ProductFileCount];
 };
 
@@ -516,30 +533,33 @@ std::string EarlierInstall(const char *name)
     return std::string("earlier install of ") + name;
 }
 
-/* The eight files of an earlier install in the default directory, with the given attributes. */
-void InstallEarlier(DWORD attributes)
+/* The eight files of an earlier install in the row's directory, with the given attributes. */
+void InstallEarlier(DWORD attributes, const std::string &dir = FaultRun::GetParam().field)
 {
-    CreateDirectoryA(DefaultDir, NULL);
+    CreateDirectoryA(dir.c_str(), NULL);
     for (const char *name : ProductFiles)
     {
-        std::string path = InDirectory(DefaultDir, name);
+        std::string path = InDirectory(dir, name);
         WriteFileBytes(path, EarlierInstall(name));
         SetFileAttributesA(path.c_str(), attributes);
     }
 }
 
-/* An earlier install whose options.exe is held open by the running product. */
+void InstallEarlierReadOnly(FaultRun *);
+
+/* An earlier install whose last file is held open by the running product. */
 void HoldDestinationOpen(FaultRun *run)
 {
-    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-    run->HoldOpen(InDirectory(DefaultDir, "options.exe"), GENERIC_READ | GENERIC_WRITE,
-                  OPEN_EXISTING);
+    InstallEarlierReadOnly(run);
+    run->HoldInAnotherProcess(InDirectory(DefaultDir, "Unsetup.bat"));
 }
 
 void EarlierInstallUnchanged(FaultRun *)
 {
     for (const char *name : ProductFiles)
-        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
+        EXPECT_TRUE(EarlierInstall(name) ==
+                    ReadFileBytes(InDirectory(FaultRun::GetParam().field, name)))
+            << name;
 }
 
 void InstallEarlierReadOnly(FaultRun *)
@@ -633,8 +653,10 @@ void RefuseMachineWideEntry(FaultRun *)
     RegCloseKey(list);
 }
 
-void RemoveSource(FaultRun *)
+void RemoveSource(FaultRun *run)
 {
+    if (FaultRun::GetParam().installedIn.empty())
+        InstallEarlierReadOnly(run);
     DeleteFileA(DistFile("calm.mid").c_str());
 }
 
@@ -700,6 +722,8 @@ void FillTheDrive(FaultRun *run)
 {
     if (GetDriveTypeA(fillDrive) == DRIVE_NO_ROOT_DIR)
         GTEST_SKIP() << "drive U: is not mapped (no permission to mount a small tmpfs)";
+    if (FaultRun::GetParam().installedIn.empty())
+        InstallEarlier(FILE_ATTRIBUTE_NORMAL);
     ULARGE_INTEGER available, total, free;
     ASSERT_TRUE(GetDiskFreeSpaceExA(fillDrive, &available, &total, &free));
     ASSERT_GE(free.QuadPart, (ULONGLONG)RequiredBytes);
@@ -780,8 +804,14 @@ std::vector<Row> Rows()
         {"Cp932ThroughAFile", "c:\\e2e\\nimfile" + hyo + "\\sub", noDirectory, "", 0,
          BlockWithHyoFile, nullptr},
         /* Faults met during the copy. An earlier install in use is refused before anything of
-           it is overwritten; one left read-only is replaced. */
-        {"DestinationInUse", DefaultInstallDir, CopyFailure(5), "", 0, HoldDestinationOpen,
+           it is overwritten; one left read-only is replaced; over one a failed copy puts it
+           back as it was. Such rows, "" for a directory, are staged over an earlier install
+           (filesCopied: where the copy stopped). */
+        {"DestinationInUse", DefaultInstallDir, CopyFailure(7), "", 0, HoldDestinationOpen,
+         EarlierInstallUnchanged},
+        {"SourceMissingOverEarlierInstall", DefaultInstallDir, CopyFailure(2), "", 2, RemoveSource,
+         EarlierInstallUnchanged},
+        {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
         {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8, InstallEarlierReadOnly,
          NoneReadOnly},
