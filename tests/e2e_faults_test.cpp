@@ -557,9 +557,10 @@ void HoldDestinationOpen(FaultRun *run)
 void EarlierInstallUnchanged(FaultRun *)
 {
     for (const char *name : ProductFiles)
-        EXPECT_TRUE(EarlierInstall(name) ==
-                    ReadFileBytes(InDirectory(FaultRun::GetParam().field, name)))
-            << name;
+    {
+        std::string path = InDirectory(FaultRun::GetParam().field, name);
+        EXPECT_TRUE(!FileExists(path) || EarlierInstall(name) == ReadFileBytes(path)) << name;
+    }
 }
 
 void InstallEarlierReadOnly(FaultRun *)
@@ -723,7 +724,11 @@ void FillTheDrive(FaultRun *run)
     if (GetDriveTypeA(fillDrive) == DRIVE_NO_ROOT_DIR)
         GTEST_SKIP() << "drive U: is not mapped (no permission to mount a small tmpfs)";
     if (FaultRun::GetParam().installedIn.empty())
+    {
+        /* One that lacks the file that does not fit: made by the run, it must go too. */
         InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(InDirectory(fillDir, ProductFiles[3]).c_str());
+    }
     ULARGE_INTEGER available, total, free;
     ASSERT_TRUE(GetDiskFreeSpaceExA(fillDrive, &available, &total, &free));
     ASSERT_GE(free.QuadPart, (ULONGLONG)RequiredBytes);
