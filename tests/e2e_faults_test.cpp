@@ -177,6 +177,12 @@ std::string LongDirectory(size_t length)
 
 const char noDirectory[] = "Could not create the directory for Nimbet 2 Alpha.";
 
+/* What a setup of the product keeps Unsetup.bat under while it replaces it. */
+std::string StaleBackup(const std::string &dir)
+{
+    return InDirectory(dir, "Unsetup.ba~");
+}
+
 std::string CopyFailure(int index)
 {
     return std::string("Could not copy ") + ProductFiles[index];
@@ -392,7 +398,7 @@ class FaultRun : public testing::TestWithParam<Row>
      * The setup may make the install directory, missing parents of it and the
      * eight files in it; on completion also SETUP.INI, the Start menu group (the
      * converter's work, done by the setup itself where there is none) and the
-     * two registry keys with their parents.
+     * two registry keys with their parents, and remove a backup an interrupted run left.
      */
     bool IsAllowedChange(const std::string &path, const Row &row, bool completed)
     {
@@ -407,7 +413,7 @@ class FaultRun : public testing::TestWithParam<Row>
         if (!completed)
             return false;
         if (Lower(path) == Lower(WindowsDirectoryFile("SETUP.INI")) ||
-            IsWithin(path, StartMenuGroupFolder()))
+            IsWithin(path, StartMenuGroupFolder()) || Lower(path) == Lower(StaleBackup(dir)))
             return true;
         /* The keys written, their values, and parents made for them. */
         for (std::string key :
@@ -533,10 +539,12 @@ std::string EarlierInstall(const char *name)
     return std::string("earlier install of ") + name;
 }
 
-/* The eight files of an earlier install in the row's directory, with the given attributes. */
+/* The eight files of an earlier install in the row's directory, with the given attributes,
+   and a backup an interrupted run left, which a run that completes removes. */
 void InstallEarlier(DWORD attributes, const std::string &dir = FaultRun::GetParam().field)
 {
     CreateDirectoryA(dir.c_str(), NULL);
+    WriteFileBytes(StaleBackup(dir), "left by an interrupted run");
     for (const char *name : ProductFiles)
     {
         std::string path = InDirectory(dir, name);
@@ -570,6 +578,7 @@ void InstallEarlierReadOnly(FaultRun *)
 
 void NoneReadOnly(FaultRun *)
 {
+    EXPECT_FALSE(FileExists(StaleBackup(DefaultDir)));
     for (const char *name : ProductFiles)
         EXPECT_EQ(0u, GetFileAttributesA(InDirectory(DefaultDir, name).c_str()) &
                           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
