@@ -88,19 +88,26 @@ int FormDestination(int index, char *destination, char *backup)
     return 1;
 }
 
+/* Deletes a backup, which keeps the read-only attribute of the file it was. */
+void DeleteBackup(const char *backup)
+{
+    SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(backup);
+}
+
 /*
  * Copies one file over whatever is at destination, unless both name the same
- * file. An earlier file there is first moved to backup, in place of a backup an
- * interrupted run may have left; *moved is set once it is.
+ * file. An earlier file there is first moved to backup, attributes and all, in
+ * place of a backup an interrupted run may have left; *moved is set once it is.
  */
-int CopyOneFile(const char *source, const char *destination, const char *backup, DWORD earlier,
+int CopyOneFile(const char *source, const char *destination, const char *backup, int earlier,
                 int *moved)
 {
     if (IsSameFile(source, destination))
         return 1;
-    if (earlier != INVALID_FILE_ATTRIBUTES)
+    if (earlier)
     {
-        DeleteFileA(backup);
+        DeleteBackup(backup);
         if (!MoveFileA(destination, backup))
             return 0;
         *moved = 1;
@@ -112,20 +119,15 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
 }
 
 /*
- * Whether the product file at destination, if there is one, can be replaced:
- * its read-only, hidden and system attributes cleared (Windows refuses to
- * overwrite a read-only file), and then opened for writing without sharing,
- * which fails while the product runs.
+ * Whether the product file at destination can be replaced: opened for writing
+ * without sharing, which fails while the product runs. Windows refuses to open
+ * a read-only file for writing, so the attribute is lifted for the test only.
  */
-int CanReplace(const char *destination, DWORD *earlier)
+int CanReplace(const char *destination, DWORD attributes)
 {
-    const DWORD refusing = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    DWORD attributes = *earlier = GetFileAttributesA(destination);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return 1;
-    if (attributes & refusing)
-        SetFileAttributesA(destination, attributes & ~refusing);
+    SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
     HANDLE file = CreateFileA(destination, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    SetFileAttributesA(destination, attributes);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     CloseHandle(file);
@@ -134,50 +136,46 @@ int CanReplace(const char *destination, DWORD *earlier)
 
 /*
  * The row of the first file of an earlier install that cannot be replaced, or
- * -1, recording in earlier the attributes of each file there is
- * (INVALID_FILE_ATTRIBUTES for none). Checked before anything is copied, when
- * a refusal costs nothing to undo. Every row is checked, from the last, so that
- * every row's attributes are known.
+ * -1, with a bit in earlier for each row that has a file. Checked before
+ * anything is copied: a refusal then changes nothing.
  */
-int FirstIrreplaceableFile(DWORD *earlier)
-{
-    int first = -1;
-    for (int index = ProductFileCount - 1; index >= 0; index--)
-    {
-        char destination[PathSize];
-        earlier[index] = INVALID_FILE_ATTRIBUTES;
-        if (FormPath(destination, InstallDir, ProductFiles[index]) &&
-            !CanReplace(destination, earlier + index))
-            first = index;
-    }
-    return first;
-}
-
-/*
- * Every row after the copy: with putBack, as it was before this run (a file
- * this run made is deleted, a moved one comes back, and each gets its
- * attributes back; a backup that cannot be put back stays), otherwise rid of
- * its backup, this run's or one an interrupted run left.
- */
-void Settle(const DWORD *earlier, unsigned moved, int putBack)
+int FirstIrreplaceableFile(unsigned *earlier)
 {
     for (int index = 0; index < ProductFileCount; index++)
     {
         char destination[PathSize];
+        DWORD attributes = INVALID_FILE_ATTRIBUTES;
+        if (FormPath(destination, InstallDir, ProductFiles[index]))
+            attributes = GetFileAttributesA(destination);
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        *earlier |= 1u << index;
+        if (!CanReplace(destination, attributes))
+            return index;
+    }
+    return -1;
+}
+
+/*
+ * Every row after the copy: with putBack, as it was before this run (a file
+ * this run made is deleted and a moved one comes back; a backup that cannot
+ * be put back stays), otherwise rid of its backup, this run's or one an
+ * interrupted run left.
+ */
+void Settle(unsigned earlier, unsigned moved, int putBack)
+{
+    for (int index = 0; index < ProductFileCount; index++, earlier >>= 1, moved >>= 1)
+    {
+        char destination[PathSize];
         char backup[PathSize];
-        int wasMoved = (moved >> index) & 1;
         if (!FormDestination(index, destination, backup))
             continue;
         if (!putBack)
-        {
-            DeleteFileA(backup);
-            continue;
-        }
-        if (wasMoved || earlier[index] == INVALID_FILE_ATTRIBUTES)
+            DeleteBackup(backup);
+        else if ((moved | ~earlier) & 1)
             DeleteFileA(destination);
-        if (wasMoved)
+        if (putBack && (moved & 1))
             MoveFileA(backup, destination);
-        SetFileAttributesA(destination, earlier[index]);
     }
 }
 
@@ -192,21 +190,16 @@ void ReportCopyFailure(HWND dialog, const char *name)
 
 int CopyProductFiles(HWND dialog)
 {
-    DWORD earlier[ProductFileCount];
+    unsigned earlier = 0;
     unsigned moved = 0;
-    int reinstall = 0;
     FilesCopied = 0;
     ShowStatus(dialog, "Copying files.");
-    int failed = FirstIrreplaceableFile(earlier);
-    if (failed >= 0)
+    int irreplaceable = FirstIrreplaceableFile(&earlier);
+    if (irreplaceable >= 0)
     {
-        /* The check cleared the earlier files' attributes. */
-        Settle(earlier, 0, 1);
-        ReportCopyFailure(dialog, ProductFiles[failed]);
+        ReportCopyFailure(dialog, ProductFiles[irreplaceable]);
         return 0;
     }
-    for (int index = 0; index < ProductFileCount; index++)
-        reinstall |= earlier[index] != INVALID_FILE_ATTRIBUTES;
     for (int index = 0; index < ProductFileCount; index++)
     {
         const char *name = ProductFiles[index];
@@ -218,12 +211,14 @@ int CopyProductFiles(HWND dialog)
             FormPath(source, SourceDir, name) && FormDestination(index, destination, backup);
 
         ShowStatus(dialog, "Copying files... %d%% completed", Percentage());
-        int copied = formed && CopyOneFile(source, destination, backup, earlier[index], &wasMoved);
+        int copied =
+            formed && CopyOneFile(source, destination, backup, (earlier >> index) & 1, &wasMoved);
         moved |= wasMoved << index;
         if (!copied)
         {
             /* A first install keeps what it copied; it replaced nothing. */
-            Settle(earlier, moved, reinstall);
+            if (earlier)
+                Settle(earlier, moved, 1);
             ReportCopyFailure(dialog, name);
             return 0;
         }
