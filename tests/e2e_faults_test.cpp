@@ -541,8 +541,9 @@ std::string EarlierInstall(const char *name)
 
 /* The eight files of an earlier install in the row's directory, with the given attributes,
    and a backup an interrupted run left, which a run that completes removes. */
-void InstallEarlier(DWORD attributes, const std::string &dir = FaultRun::GetParam().field)
+void InstallEarlier(DWORD attributes)
 {
+    std::string dir = FaultRun::GetParam().field;
     CreateDirectoryA(dir.c_str(), NULL);
     WriteFileBytes(StaleBackup(dir), "left by an interrupted run");
     for (const char *name : ProductFiles)
