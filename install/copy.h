@@ -10,7 +10,8 @@
 /*
  * Copies every file of the table from SourceDir to InstallDir, counting them in
  * FilesCopied. Returns 1 when all are in place, or 0 at the first file that
- * could not be copied, after telling the user in a box owned by dialog.
+ * could not be copied, after telling the user in a box owned by dialog; where
+ * the directory held files of an earlier install, they are then as they were.
  */
 int CopyProductFiles(HWND dialog);
 

@@ -110,7 +110,7 @@ void ReadInstallDirectory(HWND dialog)
      */
     char text[2 * PathSize];
     text[0] = '\0';
-    GetWindowTextA(GetDlgItem(dialog, CTL_DIRECTORY), text, sizeof text);
+    SendDlgItemMessageA(dialog, CTL_DIRECTORY, WM_GETTEXT, sizeof text, (LPARAM)text);
     /* FormatText reports a text that did not fit whole; a cut one is no directory. */
     if (!FormatText(InstallDir, PathSize, "%s", text))
         InstallDir[0] = '\0';

@@ -182,6 +182,12 @@ const char noLog[] = "Could not create the setup log.";
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
 const std::string spacedLog = "C:\\e2e\\setup logs\\nimbet.log";
 
+/* What a setup of the product keeps Unsetup.bat under while it replaces it. */
+std::string StaleBackup(const std::string &dir)
+{
+    return InDirectory(dir, "Unsetup.ba~");
+}
+
 std::string CopyFailure(int index)
 {
     return std::string("Could not copy ") + ProductFiles[index];
@@ -254,6 +260,20 @@ class FaultRun : public testing::TestWithParam<Row>
         held_.push_back(file);
     }
 
+    /* Opens path for reading, sharing reading and writing, as the running product holds its
+       files, and hands it to another process (a suspended copy of this one) for the run. */
+    void HoldInAnotherProcess(const std::string &path)
+    {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  NULL, OPEN_EXISTING, 0, NULL);
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        ASSERT_TRUE(CreateProcessA(NULL, GetCommandLineA(), NULL, NULL, FALSE, CREATE_SUSPENDED,
+                                   NULL, NULL, &startup, &holder_));
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), file, holder_.hProcess, &file, 0, FALSE,
+                                    DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
+    }
+
     DWORD ProcessId() const
     {
         return process_.info.dwProcessId;
@@ -303,6 +323,8 @@ class FaultRun : public testing::TestWithParam<Row>
         for (HANDLE file : held_)
             CloseHandle(file);
         held_.clear();
+        if (TerminateProcess(holder_.hProcess, 0))
+            WaitForSingleObject(holder_.hProcess, INFINITE);
     }
 
     Snapshot TakeSnapshot()
@@ -384,7 +406,7 @@ class FaultRun : public testing::TestWithParam<Row>
      * The setup may make the install directory, missing parents of it and the
      * eight files in it; on completion also SETUP.INI, the Start menu group (the
      * converter's work, done by the setup itself where there is none) and the
-     * two registry keys with their parents.
+     * two registry keys with their parents, and remove a backup an interrupted run left.
      */
     bool IsAllowedChange(const std::string &path, const Row &row, bool completed)
     {
@@ -399,7 +421,7 @@ class FaultRun : public testing::TestWithParam<Row>
         if (!completed)
             return false;
         if (Lower(path) == Lower(WindowsDirectoryFile("SETUP.INI")) ||
-            IsWithin(path, StartMenuGroupFolder()))
+            IsWithin(path, StartMenuGroupFolder()) || Lower(path) == Lower(StaleBackup(dir)))
             return true;
         /* The keys written, their values, and parents made for them. */
         for (std::string key :
@@ -481,6 +503,7 @@ class FaultRun : public testing::TestWithParam<Row>
     SetupProcess process_ = {};
     HHOOK hook_ = NULL;
     std::vector<HANDLE> held_;
+    PROCESS_INFORMATION holder_ = {};
     std::string payload_[ProductFileCount];
 };
 
@@ -554,30 +577,37 @@ std::string EarlierInstall(const char *name)
     return std::string("earlier install of ") + name;
 }
 
-/* The eight files of an earlier install in the default directory, with the given attributes. */
+/* The eight files of an earlier install in the row's directory, with the given attributes,
+   and a backup an interrupted run left, which a run that completes removes. */
 void InstallEarlier(DWORD attributes)
 {
-    CreateDirectoryA(DefaultDir, NULL);
+    std::string dir = FaultRun::GetParam().field;
+    CreateDirectoryA(dir.c_str(), NULL);
+    WriteFileBytes(StaleBackup(dir), "left by an interrupted run");
     for (const char *name : ProductFiles)
     {
-        std::string path = InDirectory(DefaultDir, name);
+        std::string path = InDirectory(dir, name);
         WriteFileBytes(path, EarlierInstall(name));
         SetFileAttributesA(path.c_str(), attributes);
     }
 }
 
-/* An earlier install whose options.exe is held open by the running product. */
+void InstallEarlierReadOnly(FaultRun *);
+
+/* An earlier install whose last file is held open by the running product. */
 void HoldDestinationOpen(FaultRun *run)
 {
-    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-    run->HoldOpen(InDirectory(DefaultDir, "options.exe"), GENERIC_READ | GENERIC_WRITE,
-                  OPEN_EXISTING);
+    InstallEarlierReadOnly(run);
+    run->HoldInAnotherProcess(InDirectory(DefaultDir, "Unsetup.bat"));
 }
 
 void EarlierInstallUnchanged(FaultRun *)
 {
     for (const char *name : ProductFiles)
-        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
+    {
+        std::string path = InDirectory(FaultRun::GetParam().field, name);
+        EXPECT_TRUE(!FileExists(path) || EarlierInstall(name) == ReadFileBytes(path)) << name;
+    }
 }
 
 void InstallEarlierReadOnly(FaultRun *)
@@ -587,6 +617,7 @@ void InstallEarlierReadOnly(FaultRun *)
 
 void NoneReadOnly(FaultRun *)
 {
+    EXPECT_FALSE(FileExists(StaleBackup(DefaultDir)));
     for (const char *name : ProductFiles)
         EXPECT_EQ(0u, GetFileAttributesA(InDirectory(DefaultDir, name).c_str()) &
                           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
@@ -675,8 +706,10 @@ void RefuseMachineWideEntry(FaultRun *)
     RegCloseKey(list);
 }
 
-void RemoveSource(FaultRun *)
+void RemoveSource(FaultRun *run)
 {
+    if (FaultRun::GetParam().installedIn.empty())
+        InstallEarlierReadOnly(run);
     DeleteFileA(DistFile("calm.mid").c_str());
 }
 
@@ -742,6 +775,12 @@ void FillTheDrive(FaultRun *run)
 {
     if (GetDriveTypeA(fillDrive) == DRIVE_NO_ROOT_DIR)
         GTEST_SKIP() << "drive U: is not mapped (no permission to mount a small tmpfs)";
+    if (FaultRun::GetParam().installedIn.empty())
+    {
+        /* One that lacks the file that does not fit: made by the run, it must go too. */
+        InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(InDirectory(fillDir, ProductFiles[3]).c_str());
+    }
     ULARGE_INTEGER available, total, free;
     ASSERT_TRUE(GetDiskFreeSpaceExA(fillDrive, &available, &total, &free));
     ASSERT_GE(free.QuadPart, (ULONGLONG)RequiredBytes);
@@ -823,8 +862,14 @@ std::vector<Row> Rows()
         {"Cp932ThroughAFile", "c:\\e2e\\nimfile" + hyo + "\\sub", noDirectory, "", 0,
          BlockWithHyoFile, nullptr},
         /* Faults met during the copy. An earlier install in use is refused before anything of
-           it is overwritten; one left read-only is replaced. */
-        {"DestinationInUse", DefaultInstallDir, CopyFailure(5), "", 0, HoldDestinationOpen,
+           it is overwritten; one left read-only is replaced; over one a failed copy puts it
+           back as it was. Such rows, "" for a directory, are staged over an earlier install
+           (filesCopied: where the copy stopped). */
+        {"DestinationInUse", DefaultInstallDir, CopyFailure(7), "", 0, HoldDestinationOpen,
+         EarlierInstallUnchanged},
+        {"SourceMissingOverEarlierInstall", DefaultInstallDir, CopyFailure(2), "", 2, RemoveSource,
+         EarlierInstallUnchanged},
+        {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
         {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8, InstallEarlierReadOnly,
          NoneReadOnly},
