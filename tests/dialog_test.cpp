@@ -16,7 +16,7 @@ namespace
 struct Control
 {
     int id;
-    const char *className; /* as the template names it */
+    const char *className; /* as the template names it: a predefined class by its ordinal */
     const char *liveClass; /* as the window manager reports it */
     const char *text;
     DWORD style; /* styles besides WS_CHILD */
@@ -24,23 +24,23 @@ struct Control
 };
 
 const Control expectedControls[] = {
-    {CTL_STARTMENU, "BUTTON", "Button", "Add Nimbet 2 Alpha to the Start menu",
+    {CTL_STARTMENU, "#128", "Button", "Add Nimbet 2 Alpha to the Start menu",
      WS_VISIBLE | BS_AUTOCHECKBOX | WS_TABSTOP, 20, 72, 225, 15},
-    {CTL_PROMPT, "STATIC", "Static",
+    {CTL_PROMPT, "#130", "Static",
      "Enter the directory where you would like Nimbet 2 Alpha installed:",
      WS_VISIBLE | SS_LEFT | WS_GROUP, 20, 16, 225, 15},
-    {CTL_DIRECTORY, "EDIT", "Edit", "",
+    {CTL_DIRECTORY, "#129", "Edit", "",
      WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL | ES_OEMCONVERT, 20, 29, 190, 12},
-    {CTL_BROWSE, "BUTTON", "Button", "Browse for directory...",
+    {CTL_BROWSE, "#128", "Button", "Browse for directory...",
      WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, 20, 44, 80, 14},
-    {CTL_STATUS, "STATIC", "Static", "", WS_VISIBLE | SS_LEFT | WS_GROUP, 20, 104, 190, 16},
-    {CTL_DONE, "STATIC", "Static", "Setup has completed successfully.", SS_LEFT | WS_GROUP, 70, 40,
+    {CTL_STATUS, "#130", "Static", "", WS_VISIBLE | SS_LEFT | WS_GROUP, 20, 104, 190, 16},
+    {CTL_DONE, "#130", "Static", "Setup has completed successfully.", SS_LEFT | WS_GROUP, 70, 40,
      180, 38},
-    {CTL_EXIT, "BUTTON", "Button", "Exit", BS_DEFPUSHBUTTON | WS_TABSTOP, 105, 125, 50, 14},
-    {CTL_CONTINUE, "BUTTON", "Button", "Continue", WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP, 70,
+    {CTL_EXIT, "#128", "Button", "Exit", BS_DEFPUSHBUTTON | WS_TABSTOP, 105, 125, 50, 14},
+    {CTL_CONTINUE, "#128", "Button", "Continue", WS_VISIBLE | BS_DEFPUSHBUTTON | WS_TABSTOP, 70,
      125, 50, 14},
-    {CTL_CANCEL, "BUTTON", "Button", "Cancel", WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, 140, 125,
-     50, 14},
+    {CTL_CANCEL, "#128", "Button", "Cancel", WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP, 140, 125, 50,
+     14},
 };
 const int controlCount = sizeof expectedControls / sizeof expectedControls[0];
 
