@@ -22,6 +22,12 @@ field() { echo "$headers" | awk -v k="$1" '$1 == k { print $2; exit }'; }
 [ $((0x$(field DllCharacteristics) & 0x8000)) -ne 0 ] ||
     bad "not marked aware of Remote Desktop Services (DllCharacteristics $(field DllCharacteristics))"
 
+# Windows 95 runs on a 386: none of the Pentium Pro's conditional moves, which a 486 or a
+# Pentium refuses. (The code section also holds read-only data, which could in principle
+# read as one; the message names the place to look.)
+p6=$("$objdump" -d "$exe" | grep -E '[[:space:]](cmov|fcmov|fcomi|fucomi)' | head -n 3)
+[ -z "$p6" ] || bad "Pentium Pro instructions: $p6"
+
 # "DLL function" for every import, DLL names upper-cased.
 imports=$(echo "$headers" | awk '
     /^The Import Tables/ { inside = 1; next }
