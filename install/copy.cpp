@@ -110,7 +110,7 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
     {
         DeleteBackup(backup);
         if (!MoveFileA(destination, backup))
-            return 0;
+            return LogFailure("MoveFileA", 0);
         *moved = 1;
     }
     if (!CopyFileA(source, destination, FALSE))
@@ -175,8 +175,12 @@ void Settle(unsigned earlier, unsigned moved, int putBack)
             DeleteBackup(backup);
         else if ((moved | ~earlier) & 1)
             DeleteFileA(destination);
-        if (putBack && (moved & 1))
-            MoveFileA(backup, destination);
+        if (!putBack || !(moved & 1))
+            continue;
+        if (MoveFileA(backup, destination))
+            Log("Put back %s", destination);
+        else
+            LogFailure("MoveFileA", 0);
     }
 }
 
@@ -195,10 +199,10 @@ int CopyProductFiles(HWND dialog)
     unsigned moved = 0;
     FilesCopied = 0;
     ShowStatus(dialog, "Copying files.");
-    int irreplaceable = FirstIrreplaceableFile(&earlier);
-    if (irreplaceable >= 0)
+    int failed = FirstIrreplaceableFile(&earlier);
+    if (failed >= 0)
     {
-        ReportCopyFailure(dialog, ProductFiles[irreplaceable]);
+        ReportCopyFailure(dialog, ProductFiles[failed]);
         return 0;
     }
     for (int index = 0; index < ProductFileCount; index++)
@@ -217,17 +221,19 @@ int CopyProductFiles(HWND dialog)
         moved |= wasMoved << index;
         if (!copied)
         {
-            /* A first install keeps what it copied; it replaced nothing. */
-            if (earlier)
-                Settle(earlier, moved, 1);
-            ReportCopyFailure(dialog, name);
-            return 0;
+            failed = index;
+            break;
         }
         /* A read-only source would otherwise arrive read-only. */
         SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
         Log("Copied %s", destination);
         FilesCopied++;
     }
-    Settle(earlier, moved, 0);
-    return 1;
+    /* A first install that fails keeps what it copied: it replaced nothing. */
+    if (failed < 0 || earlier)
+        Settle(earlier, moved, failed >= 0);
+    if (failed < 0)
+        return 1;
+    ReportCopyFailure(dialog, ProductFiles[failed]);
+    return 0;
 }

@@ -29,9 +29,8 @@ int IsSupportedWindows(void)
     version.dwOSVersionInfoSize = sizeof version; /* 148: the original, pre-Ex size */
     GetVersionExA(&version);
     /* Windows 9x keeps its major and minor version in the build number's high word. */
-    Log(PRODUCT_NAME " Setup " PRODUCT_VERSION ", Windows %lu.%lu.%lu\r\n%s",
-        version.dwMajorVersion, version.dwMinorVersion, version.dwBuildNumber & 0xFFFF,
-        GetCommandLineA());
+    Log("%s " PRODUCT_VERSION ", Windows %lu.%lu.%lu\r\n%s", SetupTitle, version.dwMajorVersion,
+        version.dwMinorVersion, version.dwBuildNumber & 0xFFFF, GetCommandLineA());
     return version.dwMajorVersion >= 4;
 }
 

@@ -78,6 +78,18 @@ int IsAbsolute(const char *path)
     return path[1] == ':' && path[2] == '\\';
 }
 
+/* Copies length bytes of value and a terminator into a PathSize buffer; 0, to untouched, when
+ * they do not fit. */
+int CopyValue(char *to, const char *value, int length)
+{
+    if (length >= PathSize)
+        return 0;
+    to[length] = '\0';
+    while (length-- > 0)
+        to[length] = value[length];
+    return 1;
+}
+
 /*
  * /D's value, length bytes, without its leading blanks and a pair of quotes
  * around it. Returns 0, leaving InstallDir alone, when it is no absolute
@@ -88,13 +100,7 @@ int TakeDirectory(const char *value, int length)
     for (; length > 0 && EndsWord(*value); length--)
         value++;
     value = Unquote(value, &length);
-    /* From 3 to PathSize - 1 bytes, in one unsigned comparison. */
-    if ((unsigned)(length - 3) > PathSize - 4 || !IsAbsolute(value))
-        return 0;
-    InstallDir[length] = '\0';
-    while (length-- > 0)
-        InstallDir[length] = value[length];
-    return 1;
+    return length >= 3 && IsAbsolute(value) && CopyValue(InstallDir, value, length);
 }
 
 /*
@@ -108,11 +114,8 @@ void TakeLog(const char *value, int length)
     char path[PathSize];
     value = Unquote(value, &length);
     LogFile = INVALID_HANDLE_VALUE;
-    if (length >= PathSize)
-        return;
-    /* The value's length and its terminator: the copy stops where the value does. */
-    FormatText(path, length + 1, "%s", value);
-    LogFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
+    if (CopyValue(path, value, length))
+        LogFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
 }
 
 /*

@@ -21,6 +21,8 @@ HMODULE LoadSystemLibrary(const char *name)
 
 } // namespace
 
+const char KernelLibrary[] = "KERNEL32.DLL";
+
 void RestrictDllSearch(void)
 {
     /*
@@ -30,7 +32,7 @@ void RestrictDllSearch(void)
      * and there the search stays as it is.
      */
     const DWORD searchSystem32 = 0x800; /* LOAD_LIBRARY_SEARCH_SYSTEM32 */
-    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+    HMODULE kernel = GetModuleHandleA(KernelLibrary);
     BOOL(WINAPI * setDefaultDirectories)(DWORD);
     BOOL(WINAPI * setDirectory)(LPCSTR);
     if (FindCall(kernel, "SetDefaultDllDirectories", &setDefaultDirectories))

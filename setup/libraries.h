@@ -31,6 +31,9 @@ struct ComCalls
     void(WINAPI *uninitialize)(void);
 };
 
+/* KERNEL32's name, for finding its newer calls: one copy of the text for all who do. */
+extern const char KernelLibrary[];
+
 /* GetProcAddress's answer as the typed call it stands for; 0 when it is missing. */
 template <typename Call> int FindCall(HMODULE module, const char *name, Call *call)
 {

@@ -41,7 +41,7 @@ int LogFailure(const char *call, DWORD error)
     DWORD(WINAPI * lastError)(void);
     char text[256];
     text[0] = '\0';
-    if (!error && FindCall(GetModuleHandleA("KERNEL32.DLL"), "GetLastError", &lastError))
+    if (!error && FindCall(GetModuleHandleA(KernelLibrary), "GetLastError", &lastError))
         error = lastError();
     /* With a maximum width the system's text ends in no line break of its own. */
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
