@@ -610,6 +610,16 @@ void EarlierInstallUnchanged(FaultRun *)
     }
 }
 
+/* Unattended over an earlier install: each file moved aside before calm.mid failed is put back,
+   and the log says so. */
+void EarlierInstallPutBack(FaultRun *run)
+{
+    EarlierInstallUnchanged(run);
+    std::string log = ReadFileBytes(plainLog);
+    for (std::string name : {"Nim2Alph.exe", "tour.kvr"})
+        EXPECT_NE(log.npos, log.find("\r\nPut back c:\\Nimbet 2 Alpha\\" + name + "\r\n")) << log;
+}
+
 void InstallEarlierReadOnly(FaultRun *)
 {
     InstallEarlier(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -868,7 +878,7 @@ std::vector<Row> Rows()
         {"DestinationInUse", DefaultInstallDir, CopyFailure(7), "", 0, HoldDestinationOpen,
          EarlierInstallUnchanged},
         {"SourceMissingOverEarlierInstall", DefaultInstallDir, CopyFailure(2), "", 2, RemoveSource,
-         EarlierInstallUnchanged},
+         EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
         {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8, InstallEarlierReadOnly,
