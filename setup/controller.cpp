@@ -92,8 +92,9 @@ void ShowCompletionPage(HWND dialog)
 /*
  * The install run, for Continue and, with no dialog, for an unattended run into
  * InstallDir with the Start menu group. Every call on the dialog is harmless on
- * NULL. Returns 0 on a failure, which has already been told to the user (or to
- * no one): nothing is retried and nothing already copied is removed.
+ * NULL. Returns 0 on a failure, which has already been told to the user (or,
+ * unattended, only to the log): nothing is retried; a reinstall's copy has put
+ * the earlier files back, a first install's keeps what it copied.
  */
 int RunInstall(HWND dialog)
 {
