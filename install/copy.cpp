@@ -1,13 +1,15 @@
 /*
  * The file copy: one file after another, each announced in the status line
  * before it is copied, stopping at the first that fails. Over an earlier
- * install each file replaced is moved aside first and a failure puts all of it
- * back, since a mixture of two versions works as neither; on a first install
- * the files already copied stay where they are.
+ * install each file replaced is moved to its backup first and a failure puts
+ * all of it back (install/rollback.h); on a first install the files already
+ * copied stay where they are.
  */
 #include <windows.h>
 #include "install/copy.h"
+#include "install/inuse.h"
 #include "install/paths.h"
+#include "install/rollback.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
 #include "setup/log.h"
@@ -73,33 +75,9 @@ void RemoveDownloadMark(const char *path)
 }
 
 /*
- * Forms the destination of row index, and backup, the name its earlier file
- * keeps while the copy runs: the file's own name with its last character made
- * a tilde ("Nim2Alph.ex~"), the common mark of a backup, which no row's name
- * has and a user seldom gives a file. No two rows differ in their last
- * character only; the name is as long as the file's own, so it fits wherever
- * the destination does; and a kept program cannot be started by its extension.
- */
-int FormDestination(int index, char *destination, char *backup)
-{
-    const char *name = ProductFiles[index];
-    if (!FormPath(destination, InstallDir, name) || !FormPath(backup, InstallDir, name))
-        return 0;
-    backup[lstrlenA(backup) - 1] = '~';
-    return 1;
-}
-
-/* Deletes a backup, which keeps the read-only attribute of the file it was. */
-void DeleteBackup(const char *backup)
-{
-    SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(backup);
-}
-
-/*
  * Copies one file over whatever is at destination, unless both name the same
- * file. An earlier file there is first moved to backup, attributes and all, in
- * place of a backup an interrupted run may have left; *moved is set once it is.
+ * file. An earlier file there is first moved to its backup; *moved is set once
+ * it is.
  */
 int CopyOneFile(const char *source, const char *destination, const char *backup, int earlier,
                 int *moved)
@@ -108,80 +86,14 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
         return 1;
     if (earlier)
     {
-        DeleteBackup(backup);
-        if (!MoveFileA(destination, backup))
-            return LogFailure("MoveFileA", 0);
+        if (!MoveAside(destination, backup))
+            return 0;
         *moved = 1;
     }
     if (!CopyFileA(source, destination, FALSE))
-        return LogFailure("CopyFileA", 0);
+        return LogFailure("CopyFileA", source, destination, 0);
     RemoveDownloadMark(destination);
     return 1;
-}
-
-/*
- * Whether the product file at destination can be replaced: opened for writing
- * without sharing, which fails while the product runs. Windows refuses to open
- * a read-only file for writing, so the attribute is lifted for the test only.
- */
-int CanReplace(const char *destination, DWORD attributes)
-{
-    SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
-    HANDLE file = CreateFileA(destination, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
-    SetFileAttributesA(destination, attributes);
-    if (file == INVALID_HANDLE_VALUE)
-        return LogFailure("CreateFileA", 0);
-    CloseHandle(file);
-    return 1;
-}
-
-/*
- * The row of the first file of an earlier install that cannot be replaced, or
- * -1, with a bit in earlier for each row that has a file. Checked before
- * anything is copied: a refusal then changes nothing.
- */
-int FirstIrreplaceableFile(unsigned *earlier)
-{
-    for (int index = 0; index < ProductFileCount; index++)
-    {
-        char destination[PathSize];
-        DWORD attributes = INVALID_FILE_ATTRIBUTES;
-        if (FormPath(destination, InstallDir, ProductFiles[index]))
-            attributes = GetFileAttributesA(destination);
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            continue;
-        *earlier |= 1u << index;
-        if (!CanReplace(destination, attributes))
-            return index;
-    }
-    return -1;
-}
-
-/*
- * Every row after the copy: with putBack, as it was before this run (a file
- * this run made is deleted and a moved one comes back; a backup that cannot
- * be put back stays), otherwise rid of its backup, this run's or one an
- * interrupted run left.
- */
-void Settle(unsigned earlier, unsigned moved, int putBack)
-{
-    for (int index = 0; index < ProductFileCount; index++, earlier >>= 1, moved >>= 1)
-    {
-        char destination[PathSize];
-        char backup[PathSize];
-        if (!FormDestination(index, destination, backup))
-            continue;
-        if (!putBack)
-            DeleteBackup(backup);
-        else if ((moved | ~earlier) & 1)
-            DeleteFileA(destination);
-        if (!putBack || !(moved & 1))
-            continue;
-        if (MoveFileA(backup, destination))
-            Log("Put back %s", destination);
-        else
-            LogFailure("MoveFileA", 0);
-    }
 }
 
 void ReportCopyFailure(HWND dialog, const char *name)

@@ -163,7 +163,7 @@ int CheckDiskSpace(const char *format)
         return 1;
     if (!GetDiskFreeSpaceA(root[0] ? root : NULL, &sectorsPerCluster, &bytesPerSector,
                            &freeClusters, &totalClusters))
-        return !LogFailure("GetDiskFreeSpaceA", 0);
+        return !LogFailure("GetDiskFreeSpaceA", root, NULL, 0);
     /* In clusters: the product of the two can pass 32 bits, which the log's numbers cannot. */
     Log("Free: %lu clusters of %lu bytes", freeClusters, sectorsPerCluster * bytesPerSector);
 
@@ -197,7 +197,7 @@ int CreateInstallDirectory(void)
             return 1;
         }
         /* Also when the parents' creation below then makes it possible. */
-        LogFailure("CreateDirectoryA", 0);
+        LogFailure("CreateDirectoryA", InstallDir, NULL, 0);
 
         CopyPath(ScratchPath, InstallDir);
         do

@@ -20,23 +20,23 @@ enum
     UninstallCommandSize = 512
 };
 
-/* 1 for ERROR_SUCCESS; otherwise logs call's failure and gives 0. */
-int Succeeded(LONG error, const char *call)
+/* 1 for ERROR_SUCCESS; otherwise logs call's failure on the key or value named and gives 0. */
+int Succeeded(LONG error, const char *call, const char *named)
 {
-    return error == ERROR_SUCCESS || LogFailure(call, (DWORD)error);
+    return error == ERROR_SUCCESS || LogFailure(call, named, NULL, (DWORD)error);
 }
 
 int CreateKey(HKEY root, const char *path, HKEY *key)
 {
     return Succeeded(RegCreateKeyExA(root, path, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
                                      NULL, key, NULL),
-                     "RegCreateKeyExA");
+                     "RegCreateKeyExA", path);
 }
 
 int SetValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size)
 {
     return Succeeded(RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size),
-                     "RegSetValueExA");
+                     "RegSetValueExA", name);
 }
 
 /* Windows 95 stores exactly the bytes it is given, so the terminator is counted. */

@@ -116,7 +116,7 @@ int WriteGroupFile(const char *text)
         return 0;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        return LogFailure("CreateFileA", 0);
+        return LogFailure("CreateFileA", path, NULL, 0);
     DWORD length = (DWORD)lstrlenA(text);
     DWORD written = 0;
     WriteFile(file, text, length, &written, NULL);
@@ -221,7 +221,7 @@ int StartConverter(void)
        system's error numbers, 0 is out of memory. */
     UINT started = WinExec(command, SW_HIDE);
     if (started <= 31)
-        return LogFailure("WinExec", started);
+        return LogFailure("WinExec", command, NULL, started);
     Log("Started %s", command);
     return 1;
 }

@@ -36,7 +36,7 @@ void Log(const char *format, ...)
     WriteFile(LogFile, line, (DWORD)length, &written, NULL);
 }
 
-int LogFailure(const char *call, DWORD error)
+int LogFailure(const char *call, const char *path, const char *other, DWORD error)
 {
     DWORD(WINAPI * lastError)(void);
     char text[256];
@@ -47,6 +47,12 @@ int LogFailure(const char *call, DWORD error)
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                        FORMAT_MESSAGE_MAX_WIDTH_MASK,
                    NULL, error, 0, text, sizeof text, NULL);
-    Log("%s failed: %lu %s", call, error, text);
+    /* "CopyFileA(from, to) failed: 2 File not found." */
+    if (!path)
+        Log("%s failed: %lu %s", call, error, text);
+    else if (!other)
+        Log("%s(%s) failed: %lu %s", call, path, error, text);
+    else
+        Log("%s(%s, %s) failed: %lu %s", call, path, other, error, text);
     return 0;
 }
