@@ -3,8 +3,8 @@
  * built setup.exe, puts one text in its directory field (or command line) or
  * arranges one fault, presses Continue (unless unattended) and checks what the
  * user sees (the completion page or one of the setup's own messages), what
- * arrived on disk and in the registry, the exit code (0, or 2 after a message)
- * and that nothing else on the drives changed.
+ * arrived on disk and in the registry, the exit code (0, or 2 after a message,
+ * 1 or, unattended, 3 for a file in use) and that nothing else on the drives changed.
  */
 #include <gtest/gtest.h>
 #include <map>
@@ -29,6 +29,23 @@ const char plantedMarker[] = "C:\\planted-ran.txt";
 /* The list of uninstall entries, and where a row that replaces it keeps it meanwhile. */
 const char uninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char savedUninstallList[] = "SOFTWARE\\NimbetTestSavedUninstall";
+
+/* Wine's Restart Manager, and where a row that puts the stand-in in its place keeps it. */
+std::string RestartManager()
+{
+    return SystemDirectoryFile("rstrtmgr.dll");
+}
+
+std::string KeptRestartManager()
+{
+    return RestartManager() + ".wine";
+}
+
+void PutBackRestartManager()
+{
+    if (FileExists(KeptRestartManager()) && DeleteFileA(RestartManager().c_str()))
+        MoveFileA(KeptRestartManager().c_str(), RestartManager().c_str());
+}
 
 /* Puts the list of uninstall entries back where a row replaced it. */
 void RestoreUninstallList()
@@ -177,6 +194,11 @@ std::string LongDirectory(size_t length)
 
 const char noDirectory[] = "Could not create the directory for Nimbet 2 Alpha.";
 const char noLog[] = "Could not create the setup log.";
+/* Wine's Restart Manager names no holder; the stand-in names one for Notes.doc. */
+const char unsetupInUse[] =
+    "Unsetup.bat is in use by another program. Close that program, then press Retry.";
+const char notesInUse[] =
+    "Notes.doc is in use by Nimbet Notes Editor. Close that program, then press Retry.";
 
 /* The logs rows ask for: one named plainly, one quoted (its folder made for every row), one not. */
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
@@ -216,7 +238,21 @@ struct Row
     void (*interact)(FaultRun *run, HWND dialog) = nullptr;
     /* Where the uninstall entry must go: the machine-wide key unless it cannot be written. */
     HKEY uninstallRoot = HKEY_LOCAL_MACHINE;
+    /* The Retry/Cancel box of a file in use (the message where Cancel ends the run), and the
+       button pressed on it: Retry once the holder has let go. */
+    std::string inUseBox = "";
+    int inUseAnswer = IDCANCEL;
 };
+
+/* 0 on completion; for a file in use 1 after Cancel, 3 unattended; 2 after any other message. */
+DWORD ExitCodeFor(const Row &row, bool unattended)
+{
+    if (row.message.empty())
+        return 0;
+    if (row.message == row.inUseBox)
+        return unattended ? 3 : 1;
+    return 2;
+}
 
 /*
  * The status line's last text before an outcome: the step the run had reached.
@@ -226,6 +262,8 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
 {
     if (outcome.empty())
         return "";
+    if (outcome == row.inUseBox)
+        return "Copying files.";
     for (int i = 0; i < ProductFileCount; i++)
     {
         if (outcome == CopyFailure(i) && row.filesCopied < i)
@@ -316,6 +354,7 @@ class FaultRun : public testing::TestWithParam<Row>
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
         RestoreUninstallList();
+        PutBackRestartManager();
     }
 
     void ReleaseHeld()
@@ -378,12 +417,26 @@ class FaultRun : public testing::TestWithParam<Row>
             RemoteMessageBox box = {};
             if (WaitForMessageBox(process_.info.dwProcessId, 0, &box))
             {
+                bool inUse = box.text == GetParam().inUseBox;
                 EXPECT_EQ(SetupTitle, box.caption) << box.text;
-                EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons) << box.text;
+                std::vector<std::string> buttons = {"OK"};
+                if (inUse)
+                    buttons = {"&Retry", "Cancel"};
+                EXPECT_EQ(buttons, box.buttons) << box.text;
                 EXPECT_FALSE(box.iconShown) << box.text;
                 EXPECT_EQ(dialog, box.owner) << box.text;
-                AnswerMessageBox(box);
-                return box.text;
+                if (!inUse || GetParam().inUseAnswer != IDRETRY)
+                {
+                    AnswerMessageBox(box, inUse ? IDCANCEL : 0);
+                    return box.text;
+                }
+                /* The holder lets go, then Retry checks again. */
+                retried_ = box.text;
+                ReleaseHeld();
+                AnswerMessageBox(box, IDRETRY);
+                while (IsWindow(box.window) && GetTickCount() - start < WaitMs)
+                    Sleep(20);
+                continue;
             }
             if (WaitForSingleObject(process_.info.hProcess, 0) == WAIT_OBJECT_0)
                 return "<the setup ended without a message>";
@@ -504,13 +557,14 @@ class FaultRun : public testing::TestWithParam<Row>
     HHOOK hook_ = NULL;
     std::vector<HANDLE> held_;
     PROCESS_INFORMATION holder_ = {};
+    std::string retried_; /* the in-use box Retry was pressed on */
     std::string payload_[ProductFileCount];
 };
 
 /* An unattended run's exit code; its log holds its message, if any, and ends with the code. */
 void ExpectLogFor(const Row &row, DWORD code)
 {
-    EXPECT_EQ(row.message.empty() ? 0u : 2u, code);
+    EXPECT_EQ(ExitCodeFor(row, true), code);
     if (row.message == noLog)
         return;
     std::string log =
@@ -547,7 +601,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         ClickControl(dialog, CTL_CONTINUE);
         outcome = WaitForOutcome(dialog);
         EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
-        EXPECT_EQ(outcome.empty() ? 0u : 2u, EndRun(dialog, outcome.empty()));
+        EXPECT_EQ(row.inUseAnswer == IDRETRY ? row.inUseBox : "", retried_);
+        EXPECT_EQ(ExitCodeFor(row, false), EndRun(dialog, outcome.empty()));
         EXPECT_EQ(StatusBefore(row, outcome), LastStatus());
     }
     bool completed = outcome.empty();
@@ -601,6 +656,20 @@ void HoldDestinationOpen(FaultRun *run)
     run->HoldInAnotherProcess(InDirectory(DefaultDir, "Unsetup.bat"));
 }
 
+/*
+ * An earlier install whose Notes.doc is held, with the stand-in Restart Manager
+ * in the system directory. Wine loads a DLL there that is not one of its own
+ * builtins as native, by full path, with no DllOverrides entry.
+ */
+void HoldNotesNamed(FaultRun *run)
+{
+    InstallEarlierReadOnly(run);
+    run->HoldInAnotherProcess(InDirectory(DefaultDir, "Notes.doc"));
+    ASSERT_TRUE(MoveFileA(RestartManager().c_str(), KeptRestartManager().c_str()));
+    ASSERT_TRUE(CopyFileA(BuiltFile("tests\\standin\\rstrtmgr.dll").c_str(),
+                          RestartManager().c_str(), TRUE));
+}
+
 void EarlierInstallUnchanged(FaultRun *)
 {
     for (const char *name : ProductFiles)
@@ -608,6 +677,14 @@ void EarlierInstallUnchanged(FaultRun *)
         std::string path = InDirectory(FaultRun::GetParam().field, name);
         EXPECT_TRUE(!FileExists(path) || EarlierInstall(name) == ReadFileBytes(path)) << name;
     }
+}
+
+/* The log names the holder with its process id, as the stand-in gives them. */
+void HolderLogged(FaultRun *run)
+{
+    EarlierInstallUnchanged(run);
+    std::string log = ReadFileBytes(plainLog);
+    EXPECT_NE(log.npos, log.find("\r\nHeld by Nimbet Notes Editor, process 4242\r\n")) << log;
 }
 
 /* Unattended over an earlier install: each file moved aside before calm.mid failed is put back,
@@ -871,12 +948,19 @@ std::vector<Row> Rows()
         /* No stray folder where the path would be cut inside 表. */
         {"Cp932ThroughAFile", "c:\\e2e\\nimfile" + hyo + "\\sub", noDirectory, "", 0,
          BlockWithHyoFile, nullptr},
-        /* Faults met during the copy. An earlier install in use is refused before anything of
-           it is overwritten; one left read-only is replaced; over one a failed copy puts it
-           back as it was. Such rows, "" for a directory, are staged over an earlier install
+        /* Faults met during the copy. An earlier install in use is asked about before anything
+           of it is overwritten: replaced on Retry once its holder has let go, kept on Cancel and
+           unattended. One left read-only is replaced; over one a failed copy puts it back as
+           it was. Such rows, "" for a directory, are staged over an earlier install
            (filesCopied: where the copy stopped). */
-        {"DestinationInUse", DefaultInstallDir, CopyFailure(7), "", 0, HoldDestinationOpen,
-         EarlierInstallUnchanged},
+        {"DestinationInUse", DefaultInstallDir, "", DefaultDir, 8, HoldDestinationOpen,
+         NoneReadOnly, "", nullptr, HKEY_LOCAL_MACHINE, unsetupInUse, IDRETRY},
+        {"DestinationInUseCancelled", DefaultInstallDir, unsetupInUse, "", 0, HoldDestinationOpen,
+         EarlierInstallUnchanged, "", nullptr, HKEY_LOCAL_MACHINE, unsetupInUse},
+        {"UnattendedDestinationInUse", DefaultInstallDir, unsetupInUse, "", 0, HoldDestinationOpen,
+         EarlierInstallUnchanged, "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, unsetupInUse},
+        {"DestinationHolderNamed", DefaultInstallDir, notesInUse, "", 0, HoldNotesNamed,
+         HolderLogged, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, notesInUse},
         {"SourceMissingOverEarlierInstall", DefaultInstallDir, CopyFailure(2), "", 2, RemoveSource,
          EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
