@@ -30,23 +30,6 @@ const char plantedMarker[] = "C:\\planted-ran.txt";
 const char uninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char savedUninstallList[] = "SOFTWARE\\NimbetTestSavedUninstall";
 
-/* Wine's Restart Manager, and where a row that puts the stand-in in its place keeps it. */
-std::string RestartManager()
-{
-    return SystemDirectoryFile("rstrtmgr.dll");
-}
-
-std::string KeptRestartManager()
-{
-    return RestartManager() + ".wine";
-}
-
-void PutBackRestartManager()
-{
-    if (FileExists(KeptRestartManager()) && DeleteFileA(RestartManager().c_str()))
-        MoveFileA(KeptRestartManager().c_str(), RestartManager().c_str());
-}
-
 /* Puts the list of uninstall entries back where a row replaced it. */
 void RestoreUninstallList()
 {
@@ -194,7 +177,7 @@ std::string LongDirectory(size_t length)
 
 const char noDirectory[] = "Could not create the directory for Nimbet 2 Alpha.";
 const char noLog[] = "Could not create the setup log.";
-/* Wine's Restart Manager names no holder; the stand-in names one for Notes.doc. */
+/* Wine's Restart Manager names no holder; the stand-in names one. */
 const char unsetupInUse[] =
     "Unsetup.bat is in use by another program. Close that program, then press Retry.";
 const char notesInUse[] =
@@ -238,20 +221,17 @@ struct Row
     void (*interact)(FaultRun *run, HWND dialog) = nullptr;
     /* Where the uninstall entry must go: the machine-wide key unless it cannot be written. */
     HKEY uninstallRoot = HKEY_LOCAL_MACHINE;
-    /* The Retry/Cancel box of a file in use (the message where Cancel ends the run), and the
-       button pressed on it: Retry once the holder has let go. */
+    /* The Retry/Cancel box of a file in use: Cancel is pressed where it is the message, else
+       Retry once the holder has let go. */
     std::string inUseBox = "";
-    int inUseAnswer = IDCANCEL;
 };
 
-/* 0 on completion; for a file in use 1 after Cancel, 3 unattended; 2 after any other message. */
+/* 0 on completion; 1 after Cancel on a file in use (3 unattended); 2 after another message. */
 DWORD ExitCodeFor(const Row &row, bool unattended)
 {
-    if (row.message.empty())
-        return 0;
-    if (row.message == row.inUseBox)
+    if (!row.message.empty() && row.message == row.inUseBox)
         return unattended ? 3 : 1;
-    return 2;
+    return row.message.empty() ? 0 : 2;
 }
 
 /*
@@ -354,7 +334,10 @@ class FaultRun : public testing::TestWithParam<Row>
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
         RestoreUninstallList();
-        PutBackRestartManager();
+        /* Wine's Restart Manager back where a row put the stand-in. */
+        std::string restartManager = SystemDirectoryFile("rstrtmgr.dll");
+        MoveFileExA((restartManager + ".wine").c_str(), restartManager.c_str(),
+                    MOVEFILE_REPLACE_EXISTING);
     }
 
     void ReleaseHeld()
@@ -425,18 +408,16 @@ class FaultRun : public testing::TestWithParam<Row>
                 EXPECT_EQ(buttons, box.buttons) << box.text;
                 EXPECT_FALSE(box.iconShown) << box.text;
                 EXPECT_EQ(dialog, box.owner) << box.text;
-                if (!inUse || GetParam().inUseAnswer != IDRETRY)
+                if (!inUse || !GetParam().message.empty())
                 {
                     AnswerMessageBox(box, inUse ? IDCANCEL : 0);
                     return box.text;
                 }
-                /* The holder lets go, then Retry checks again. */
                 retried_ = box.text;
                 ReleaseHeld();
                 AnswerMessageBox(box, IDRETRY);
                 while (IsWindow(box.window) && GetTickCount() - start < WaitMs)
                     Sleep(20);
-                continue;
             }
             if (WaitForSingleObject(process_.info.hProcess, 0) == WAIT_OBJECT_0)
                 return "<the setup ended without a message>";
@@ -601,7 +582,7 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         ClickControl(dialog, CTL_CONTINUE);
         outcome = WaitForOutcome(dialog);
         EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
-        EXPECT_EQ(row.inUseAnswer == IDRETRY ? row.inUseBox : "", retried_);
+        EXPECT_EQ(row.message.empty() ? row.inUseBox : "", retried_);
         EXPECT_EQ(ExitCodeFor(row, false), EndRun(dialog, outcome.empty()));
         EXPECT_EQ(StatusBefore(row, outcome), LastStatus());
     }
@@ -656,18 +637,15 @@ void HoldDestinationOpen(FaultRun *run)
     run->HoldInAnotherProcess(InDirectory(DefaultDir, "Unsetup.bat"));
 }
 
-/*
- * An earlier install whose Notes.doc is held, with the stand-in Restart Manager
- * in the system directory. Wine loads a DLL there that is not one of its own
- * builtins as native, by full path, with no DllOverrides entry.
- */
+/* Notes.doc held, with the stand-in Restart Manager in the place of Wine's: Wine loads a
+   DLL there that is none of its builtins as native, by full path, with no DllOverrides entry. */
 void HoldNotesNamed(FaultRun *run)
 {
     InstallEarlierReadOnly(run);
     run->HoldInAnotherProcess(InDirectory(DefaultDir, "Notes.doc"));
-    ASSERT_TRUE(MoveFileA(RestartManager().c_str(), KeptRestartManager().c_str()));
-    ASSERT_TRUE(CopyFileA(BuiltFile("tests\\standin\\rstrtmgr.dll").c_str(),
-                          RestartManager().c_str(), TRUE));
+    std::string wine = SystemDirectoryFile("rstrtmgr.dll");
+    ASSERT_TRUE(MoveFileA(wine.c_str(), (wine + ".wine").c_str()));
+    ASSERT_TRUE(CopyFileA(BuiltFile("tests\\standin\\rstrtmgr.dll").c_str(), wine.c_str(), TRUE));
 }
 
 void EarlierInstallUnchanged(FaultRun *)
@@ -679,7 +657,6 @@ void EarlierInstallUnchanged(FaultRun *)
     }
 }
 
-/* The log names the holder with its process id, as the stand-in gives them. */
 void HolderLogged(FaultRun *run)
 {
     EarlierInstallUnchanged(run);
@@ -954,7 +931,7 @@ std::vector<Row> Rows()
            it was. Such rows, "" for a directory, are staged over an earlier install
            (filesCopied: where the copy stopped). */
         {"DestinationInUse", DefaultInstallDir, "", DefaultDir, 8, HoldDestinationOpen,
-         NoneReadOnly, "", nullptr, HKEY_LOCAL_MACHINE, unsetupInUse, IDRETRY},
+         NoneReadOnly, "", nullptr, HKEY_LOCAL_MACHINE, unsetupInUse},
         {"DestinationInUseCancelled", DefaultInstallDir, unsetupInUse, "", 0, HoldDestinationOpen,
          EarlierInstallUnchanged, "", nullptr, HKEY_LOCAL_MACHINE, unsetupInUse},
         {"UnattendedDestinationInUse", DefaultInstallDir, unsetupInUse, "", 0, HoldDestinationOpen,
