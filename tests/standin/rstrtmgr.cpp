@@ -6,24 +6,22 @@
 #include <windows.h>
 #include <restartmanager.h>
 
-DWORD WINAPI RmStartSession(DWORD *session, DWORD flags, WCHAR key[])
+DWORD WINAPI RmStartSession(DWORD *session, DWORD, WCHAR key[])
 {
-    (void)flags, key[0] = 0, *session = 1;
+    *session = 1;
+    key[0] = 0;
     return ERROR_SUCCESS;
 }
 
-DWORD WINAPI RmRegisterResources(DWORD session, UINT fileCount, LPCWSTR files[], UINT appCount,
-                                 RM_UNIQUE_PROCESS apps[], UINT serviceCount, LPCWSTR services[])
+DWORD WINAPI RmRegisterResources(DWORD, UINT, LPCWSTR[], UINT, RM_UNIQUE_PROCESS[], UINT, LPCWSTR[])
 {
-    (void)session, (void)fileCount, (void)files, (void)appCount, (void)apps, (void)serviceCount;
-    (void)services;
     return ERROR_SUCCESS;
 }
 
-DWORD WINAPI RmGetList(DWORD session, UINT *needed, UINT *count, RM_PROCESS_INFO apps[],
-                       LPDWORD reasons)
+DWORD WINAPI RmGetList(DWORD, UINT *needed, UINT *count, RM_PROCESS_INFO apps[], LPDWORD reasons)
 {
-    (void)session, *needed = 1, *reasons = 0;
+    *needed = 1;
+    *reasons = 0;
     if (*count < 1)
         return ERROR_MORE_DATA;
     *count = 1;
