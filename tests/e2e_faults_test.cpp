@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 #include "driver/remote.h"
 #include "driver/stage.h"
@@ -292,6 +293,21 @@ class FaultRun : public testing::TestWithParam<Row>
                                     DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
     }
 
+    /* Lets the holder go once the setup's log holds text: a check of the held file failed. */
+    void ReleaseWhenLogged(const std::string &text)
+    {
+        DeleteFileA(plainLog.c_str());
+        releaser_ = std::thread(
+            [this, text]
+            {
+                for (DWORD start = GetTickCount();
+                     ReadFileBytes(plainLog).find(text) == text.npos &&
+                     GetTickCount() - start < WaitMs;)
+                    Sleep(20);
+                TerminateProcess(holder_.hProcess, 0);
+            });
+    }
+
     DWORD ProcessId() const
     {
         return process_.info.dwProcessId;
@@ -315,6 +331,8 @@ class FaultRun : public testing::TestWithParam<Row>
 
     void TearDown() override
     {
+        if (releaser_.joinable())
+            releaser_.join();
         EndHookedSetup(&process_, &hook_);
         ReleaseHeld();
         Clean();
@@ -539,6 +557,7 @@ class FaultRun : public testing::TestWithParam<Row>
     std::vector<HANDLE> held_;
     PROCESS_INFORMATION holder_ = {};
     std::string retried_; /* the in-use box Retry was pressed on */
+    std::thread releaser_;
     std::string payload_[ProductFileCount];
 };
 
@@ -938,6 +957,14 @@ std::vector<Row> Rows()
          EarlierInstallUnchanged, "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, unsetupInUse},
         {"DestinationHolderNamed", DefaultInstallDir, notesInUse, "", 0, HoldNotesNamed,
          HolderLogged, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, notesInUse},
+        /* The holder lets go after the first check: the short wait outlasts it. */
+        {"UnattendedHolderLetsGoWithinTheWait", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             HoldDestinationOpen(run);
+             run->ReleaseWhenLogged("CreateFileA(c:\\Nimbet 2 Alpha\\Unsetup.bat) failed");
+         },
+         NoneReadOnly, "/S /LOG=" + plainLog},
         {"SourceMissingOverEarlierInstall", DefaultInstallDir, CopyFailure(2), "", 2, RemoveSource,
          EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
