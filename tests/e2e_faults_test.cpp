@@ -681,6 +681,7 @@ void HolderLogged(FaultRun *run)
     EarlierInstallUnchanged(run);
     std::string log = ReadFileBytes(plainLog);
     EXPECT_NE(log.npos, log.find("\r\nHeld by Nimbet Notes Editor, process 4242\r\n")) << log;
+    EXPECT_TRUE(DeleteFileA("C:\\e2e\\rstrtmgr-ended")) << "the session was not ended";
 }
 
 /* Unattended over an earlier install: each file moved aside before calm.mid failed is put back,

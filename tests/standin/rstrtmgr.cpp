@@ -1,25 +1,33 @@
 /*
  * A stand-in for the platform's Restart Manager, whose Wine 8 calls are stubs
  * that name no program: this one names "Nimbet Notes Editor", process 4242, as
- * the holder of the file it is asked about. A row puts it in the system directory.
+ * the holder of the file it is asked about. As the real one, it answers only
+ * for a session that is open; ending one leaves a marker file for the test.
+ * A row puts it in the system directory.
  */
 #include <windows.h>
 #include <restartmanager.h>
 
+static DWORD openSession;
+
 DWORD WINAPI RmStartSession(DWORD *session, DWORD, WCHAR key[])
 {
-    *session = 1;
+    *session = openSession = 1;
     key[0] = 0;
     return ERROR_SUCCESS;
 }
 
-DWORD WINAPI RmRegisterResources(DWORD, UINT, LPCWSTR[], UINT, RM_UNIQUE_PROCESS[], UINT, LPCWSTR[])
+DWORD WINAPI RmRegisterResources(DWORD session, UINT, LPCWSTR[], UINT, RM_UNIQUE_PROCESS[], UINT,
+                                 LPCWSTR[])
 {
-    return ERROR_SUCCESS;
+    return session == openSession ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-DWORD WINAPI RmGetList(DWORD, UINT *needed, UINT *count, RM_PROCESS_INFO apps[], LPDWORD reasons)
+DWORD WINAPI RmGetList(DWORD session, UINT *needed, UINT *count, RM_PROCESS_INFO apps[],
+                       LPDWORD reasons)
 {
+    if (session != openSession)
+        return ERROR_INVALID_HANDLE;
     *needed = 1;
     *reasons = 0;
     if (*count < 1)
@@ -33,5 +41,10 @@ DWORD WINAPI RmGetList(DWORD, UINT *needed, UINT *count, RM_PROCESS_INFO apps[],
 
 DWORD WINAPI RmEndSession(DWORD session)
 {
-    return session == 1 ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    if (session != openSession)
+        return ERROR_INVALID_HANDLE;
+    openSession = 0;
+    CloseHandle(
+        CreateFileA("C:\\e2e\\rstrtmgr-ended", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    return ERROR_SUCCESS;
 }
