@@ -133,7 +133,7 @@ int main()
     double directory = Lap();
     UpdateWindow(dialog);
     double repaint = Lap();
-    int copyOk = CopyProductFiles(dialog);
+    int copyOk = CopyProductFiles(dialog) == ExitInstalled;
     double copy = Lap();
     RemoveInstalledFiles();
     StartClock();

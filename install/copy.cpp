@@ -10,6 +10,7 @@
 #include "install/inuse.h"
 #include "install/paths.h"
 #include "install/rollback.h"
+#include "setup/controller.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
 #include "setup/log.h"
@@ -111,12 +112,10 @@ int CopyProductFiles(HWND dialog)
     unsigned moved = 0;
     FilesCopied = 0;
     ShowStatus(dialog, "Copying files.");
-    int failed = FirstIrreplaceableFile(&earlier);
-    if (failed >= 0)
-    {
-        ReportCopyFailure(dialog, ProductFiles[failed]);
-        return 0;
-    }
+    int checked = CheckEarlierFiles(dialog, &earlier);
+    if (checked != ExitInstalled)
+        return checked;
+    int failed = -1;
     for (int index = 0; index < ProductFileCount; index++)
     {
         const char *name = ProductFiles[index];
@@ -145,7 +144,7 @@ int CopyProductFiles(HWND dialog)
     if (failed < 0 || earlier)
         Settle(earlier, moved, failed >= 0);
     if (failed < 0)
-        return 1;
+        return ExitInstalled;
     ReportCopyFailure(dialog, ProductFiles[failed]);
-    return 0;
+    return ExitFailed;
 }

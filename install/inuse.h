@@ -1,7 +1,7 @@
 /*
  * Whether an earlier install's files can be replaced: asked of every file
- * before the first is copied, so that a product in use refuses the reinstall
- * before anything of it is overwritten.
+ * before the first is copied, so that a product in use stops the reinstall
+ * before anything of it is overwritten, until the user has closed what holds it.
  */
 #ifndef INSTALL_INUSE_H
 #define INSTALL_INUSE_H
@@ -13,5 +13,13 @@
  * replaced, or -1, with a bit in earlier for each row that has a file.
  */
 int FirstIrreplaceableFile(unsigned *earlier);
+
+/*
+ * Checks every earlier file, and while one is in use says which program holds
+ * it in a Retry/Cancel box owned by dialog, checking again from the first file
+ * on Retry. Returns the exit code the check leaves: ExitInstalled once all can
+ * be replaced (earlier as above), ExitCancelled on Cancel, ExitInUse unattended.
+ */
+int CheckEarlierFiles(HWND dialog, unsigned *earlier);
 
 #endif

@@ -92,9 +92,11 @@ void ShowCompletionPage(HWND dialog)
 /*
  * The install run, for Continue and, with no dialog, for an unattended run into
  * InstallDir with the Start menu group. Every call on the dialog is harmless on
- * NULL. Returns 0 on a failure, which has already been told to the user (or,
- * unattended, only to the log): nothing is retried; a reinstall's copy has put
- * the earlier files back, a first install's keeps what it copied.
+ * NULL. Returns the exit code: ExitInstalled on the completion page; on a
+ * failure, which has already been told to the user (or, unattended, only to the
+ * log), nothing is retried: a reinstall's copy has put the earlier files back, a
+ * first install's keeps what it copied. Only a product file in use is asked
+ * again, until the user cancels.
  */
 int RunInstall(HWND dialog)
 {
@@ -104,7 +106,7 @@ int RunInstall(HWND dialog)
     Log("Directory: %s", InstallDir);
 
     if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
-        return 0;
+        return ExitFailed;
 
     ShowStatus(dialog, "Creating directory..");
     EnableWindow(GetDlgItem(dialog, CTL_CONTINUE), FALSE);
@@ -113,13 +115,14 @@ int RunInstall(HWND dialog)
     if (!CreateInstallDirectory())
     {
         TellUser(dialog, "Could not create the directory for Nimbet 2 Alpha.");
-        return 0;
+        return ExitFailed;
     }
 
     /* No messages are dispatched during the copy: paint the page now. */
     UpdateWindow(dialog);
-    if (!CopyProductFiles(dialog))
-        return 0;
+    int copied = CopyProductFiles(dialog);
+    if (copied != ExitInstalled)
+        return copied;
 
     if (!dialog || IsDlgButtonChecked(dialog, CTL_STARTMENU) == BST_CHECKED)
     {
@@ -131,7 +134,7 @@ int RunInstall(HWND dialog)
 
     ShowCompletionPage(dialog);
     Busy = 0;
-    return 1;
+    return ExitInstalled;
 }
 
 /* Ends the dialog at the user's word: before the install a cancel, after it a success. */
@@ -158,8 +161,12 @@ void OnCommand(HWND dialog, WPARAM command)
             break;
         if (Stage != 0)
             EndByUser(dialog);
-        else if (!RunInstall(dialog))
-            EndDialog(dialog, ExitFailed);
+        else
+        {
+            int code = RunInstall(dialog);
+            if (code != ExitInstalled)
+                EndDialog(dialog, code);
+        }
         break;
     case CTL_CANCEL:
         if (!Busy)
@@ -201,5 +208,5 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 int InstallUnattended(void)
 {
-    return IsSupportedWindows() && RunInstall(NULL) ? ExitInstalled : ExitFailed;
+    return IsSupportedWindows() ? RunInstall(NULL) : ExitFailed;
 }

@@ -13,7 +13,8 @@ enum
 {
     ExitInstalled = 0, /* the install finished */
     ExitCancelled = 1, /* the user ended the setup before installing */
-    ExitFailed = 2     /* the setup refused or failed, and said why unless unattended */
+    ExitFailed = 2,    /* the setup refused or failed, and said why unless unattended */
+    ExitInUse = 3      /* unattended, a product file is in use; nothing was changed */
 };
 
 /* The input page shows InstallDir, which the entry fills with the default or /D's value. */

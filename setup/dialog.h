@@ -1,7 +1,8 @@
 /*
  * The setup dialog's control identifiers, shared by the dialog template and the
- * code; ShowStatus, the one writer of the status line; and TellUser, the one way
- * the setup shows a message. Only the #defines are visible to the resource compiler.
+ * code; ShowStatus, the one writer of the status line; and TellUser and
+ * AskRetry, the only ways the setup shows a message. Only the #defines are
+ * visible to the resource compiler.
  */
 #ifndef SETUP_DIALOG_H
 #define SETUP_DIALOG_H
@@ -30,6 +31,9 @@ void ShowStatus(HWND dialog, const char *format, ...);
 
 /* A message box with caption SetupTitle and OK only, owned by owner; nothing when Unattended. */
 void TellUser(HWND owner, const char *text);
+
+/* The same with Retry and Cancel; 1 when Retry was pressed, 0 on Cancel or when Unattended. */
+int AskRetry(HWND owner, const char *text);
 #endif
 
 #endif

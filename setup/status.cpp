@@ -32,3 +32,9 @@ void TellUser(HWND owner, const char *text)
     if (!Unattended)
         MessageBoxA(owner, text, SetupTitle, MB_OK);
 }
+
+int AskRetry(HWND owner, const char *text)
+{
+    Log("%s", text);
+    return !Unattended && MessageBoxA(owner, text, SetupTitle, MB_RETRYCANCEL) == IDRETRY;
+}

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "install/copy.h"
+#include "setup/controller.h"
 #include "setup/dialog.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
@@ -152,7 +153,7 @@ class CopyProductFilesTest : public testing::Test
 TEST_F(CopyProductFilesTest, AnnouncesEachFileBeforeCopyingItInTableOrder)
 {
     MessageBoxCatcher boxes;
-    EXPECT_EQ(1, CopyProductFiles(dialog_));
+    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
     EXPECT_EQ(StatusesUpTo(ProductFileCount - 1), statuses_);
     EXPECT_EQ(ProductFileCount, FilesCopied);
     EXPECT_TRUE(boxes.Seen().empty());
@@ -170,7 +171,7 @@ TEST_P(CopyFailure, StopsAtTheFirstFileThatCannotBeCopied)
     int missing = GetParam();
     DeleteFileA(SourcePath(missing).c_str());
     MessageBoxCatcher boxes;
-    EXPECT_EQ(0, CopyProductFiles(dialog_));
+    EXPECT_EQ(ExitFailed, CopyProductFiles(dialog_));
     EXPECT_EQ(std::string("Could not copy ") + ProductFiles[missing], OnlyMessage(boxes));
     EXPECT_EQ(StatusesUpTo(missing), statuses_);
     EXPECT_EQ(missing, FilesCopied);
@@ -197,7 +198,7 @@ TEST_F(CopyProductFilesTest, RunFromTheInstallDirectoryKeepsTheFilesAndResetsAtt
     }
     UseDirectories("C:\\TESTS\\SAME", "c:\\tests\\same");
     MessageBoxCatcher boxes;
-    EXPECT_EQ(1, CopyProductFiles(dialog_));
+    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
     EXPECT_TRUE(boxes.Seen().empty());
     EXPECT_EQ(ProductFileCount, FilesCopied);
     EXPECT_EQ(Texts(StatusesUpTo(ProductFileCount - 1)), Texts(statuses_));
@@ -215,7 +216,7 @@ TEST_F(CopyProductFilesTest, ReplacesExistingFiles)
 {
     for (int row = 0; row < ProductFileCount; row++)
         WriteFileBytes(InstalledPath(row), "an older and longer version of " + Contents(row));
-    EXPECT_EQ(1, CopyProductFiles(dialog_));
+    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
     for (int row = 0; row < ProductFileCount; row++)
         EXPECT_EQ(Contents(row), ReadFileBytes(InstalledPath(row))) << ProductFiles[row];
 }
@@ -226,7 +227,7 @@ TEST_F(CopyProductFilesTest, ReadOnlySourcesArriveWithNormalAttributes)
     const DWORD carried = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
     for (int row = 0; row < ProductFileCount; row++)
         SetFileAttributesA(SourcePath(row).c_str(), carried);
-    EXPECT_EQ(1, CopyProductFiles(dialog_));
+    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
     for (int row = 0; row < ProductFileCount; row++)
     {
         EXPECT_EQ(0u, GetFileAttributesA(InstalledPath(row).c_str()) & carried)
@@ -253,13 +254,13 @@ TEST_F(CopyProductFilesTest, PathTooLongToFormFailsItsFileUntouched)
     ASSERT_TRUE(CreateDirectoryA(tooLong.c_str(), NULL));
 
     UseDirectories(source_, longest);
-    EXPECT_EQ(1, CopyProductFiles(dialog_));
+    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
     EXPECT_EQ(Contents(0), ReadFileBytes(longest + "\\Nim2Alph.exe"));
 
     statuses_.clear();
     UseDirectories(source_, tooLong);
     MessageBoxCatcher boxes;
-    EXPECT_EQ(0, CopyProductFiles(dialog_));
+    EXPECT_EQ(ExitFailed, CopyProductFiles(dialog_));
     EXPECT_EQ("Could not copy Nim2Alph.exe", OnlyMessage(boxes));
     EXPECT_EQ(StatusesUpTo(0), statuses_);
     EXPECT_EQ(tooLong, InstallDir);

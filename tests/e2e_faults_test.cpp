@@ -3,12 +3,13 @@
  * built setup.exe, puts one text in its directory field (or command line) or
  * arranges one fault, presses Continue (unless unattended) and checks what the
  * user sees (the completion page or one of the setup's own messages), what
- * arrived on disk and in the registry, the exit code (0, or 2 after a message)
- * and that nothing else on the drives changed.
+ * arrived on disk and in the registry, the exit code (0, or 2 after a message,
+ * 1 or, unattended, 3 for a file in use) and that nothing else on the drives changed.
  */
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 #include "driver/remote.h"
 #include "driver/stage.h"
@@ -177,6 +178,11 @@ std::string LongDirectory(size_t length)
 
 const char noDirectory[] = "Could not create the directory for Nimbet 2 Alpha.";
 const char noLog[] = "Could not create the setup log.";
+/* Wine's Restart Manager names no holder; the stand-in names one. */
+const char unsetupInUse[] =
+    "Unsetup.bat is in use by another program. Close that program, then press Retry.";
+const char notesInUse[] =
+    "Notes.doc is in use by Nimbet Notes Editor. Close that program, then press Retry.";
 
 /* The logs rows ask for: one named plainly, one quoted (its folder made for every row), one not. */
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
@@ -216,7 +222,18 @@ struct Row
     void (*interact)(FaultRun *run, HWND dialog) = nullptr;
     /* Where the uninstall entry must go: the machine-wide key unless it cannot be written. */
     HKEY uninstallRoot = HKEY_LOCAL_MACHINE;
+    /* The Retry/Cancel box of a file in use: Cancel is pressed where it is the message, else
+       Retry once the holder has let go. */
+    std::string inUseBox = "";
 };
+
+/* 0 on completion; 1 after Cancel on a file in use (3 unattended); 2 after another message. */
+DWORD ExitCodeFor(const Row &row, bool unattended)
+{
+    if (!row.message.empty() && row.message == row.inUseBox)
+        return unattended ? 3 : 1;
+    return row.message.empty() ? 0 : 2;
+}
 
 /*
  * The status line's last text before an outcome: the step the run had reached.
@@ -226,6 +243,8 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
 {
     if (outcome.empty())
         return "";
+    if (outcome == row.inUseBox)
+        return "Copying files.";
     for (int i = 0; i < ProductFileCount; i++)
     {
         if (outcome == CopyFailure(i) && row.filesCopied < i)
@@ -274,6 +293,21 @@ class FaultRun : public testing::TestWithParam<Row>
                                     DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
     }
 
+    /* Lets the holder go once the setup's log holds text: a check of the held file failed. */
+    void ReleaseWhenLogged(const std::string &text)
+    {
+        DeleteFileA(plainLog.c_str());
+        releaser_ = std::thread(
+            [this, text]
+            {
+                for (DWORD start = GetTickCount();
+                     ReadFileBytes(plainLog).find(text) == text.npos &&
+                     GetTickCount() - start < WaitMs;)
+                    Sleep(20);
+                TerminateProcess(holder_.hProcess, 0);
+            });
+    }
+
     DWORD ProcessId() const
     {
         return process_.info.dwProcessId;
@@ -297,6 +331,8 @@ class FaultRun : public testing::TestWithParam<Row>
 
     void TearDown() override
     {
+        if (releaser_.joinable())
+            releaser_.join();
         EndHookedSetup(&process_, &hook_);
         ReleaseHeld();
         Clean();
@@ -316,6 +352,10 @@ class FaultRun : public testing::TestWithParam<Row>
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
         RestoreUninstallList();
+        /* Wine's Restart Manager back where a row put the stand-in. */
+        std::string restartManager = SystemDirectoryFile("rstrtmgr.dll");
+        MoveFileExA((restartManager + ".wine").c_str(), restartManager.c_str(),
+                    MOVEFILE_REPLACE_EXISTING);
     }
 
     void ReleaseHeld()
@@ -378,12 +418,24 @@ class FaultRun : public testing::TestWithParam<Row>
             RemoteMessageBox box = {};
             if (WaitForMessageBox(process_.info.dwProcessId, 0, &box))
             {
+                bool inUse = box.text == GetParam().inUseBox;
                 EXPECT_EQ(SetupTitle, box.caption) << box.text;
-                EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons) << box.text;
+                std::vector<std::string> buttons = {"OK"};
+                if (inUse)
+                    buttons = {"&Retry", "Cancel"};
+                EXPECT_EQ(buttons, box.buttons) << box.text;
                 EXPECT_FALSE(box.iconShown) << box.text;
                 EXPECT_EQ(dialog, box.owner) << box.text;
-                AnswerMessageBox(box);
-                return box.text;
+                if (!inUse || !GetParam().message.empty())
+                {
+                    AnswerMessageBox(box, inUse ? IDCANCEL : 0);
+                    return box.text;
+                }
+                retried_ = box.text;
+                ReleaseHeld();
+                AnswerMessageBox(box, IDRETRY);
+                while (IsWindow(box.window) && GetTickCount() - start < WaitMs)
+                    Sleep(20);
             }
             if (WaitForSingleObject(process_.info.hProcess, 0) == WAIT_OBJECT_0)
                 return "<the setup ended without a message>";
@@ -504,13 +556,15 @@ class FaultRun : public testing::TestWithParam<Row>
     HHOOK hook_ = NULL;
     std::vector<HANDLE> held_;
     PROCESS_INFORMATION holder_ = {};
+    std::string retried_; /* the in-use box Retry was pressed on */
+    std::thread releaser_;
     std::string payload_[ProductFileCount];
 };
 
 /* An unattended run's exit code; its log holds its message, if any, and ends with the code. */
 void ExpectLogFor(const Row &row, DWORD code)
 {
-    EXPECT_EQ(row.message.empty() ? 0u : 2u, code);
+    EXPECT_EQ(ExitCodeFor(row, true), code);
     if (row.message == noLog)
         return;
     std::string log =
@@ -547,7 +601,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         ClickControl(dialog, CTL_CONTINUE);
         outcome = WaitForOutcome(dialog);
         EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
-        EXPECT_EQ(outcome.empty() ? 0u : 2u, EndRun(dialog, outcome.empty()));
+        EXPECT_EQ(row.message.empty() ? row.inUseBox : "", retried_);
+        EXPECT_EQ(ExitCodeFor(row, false), EndRun(dialog, outcome.empty()));
         EXPECT_EQ(StatusBefore(row, outcome), LastStatus());
     }
     bool completed = outcome.empty();
@@ -601,6 +656,17 @@ void HoldDestinationOpen(FaultRun *run)
     run->HoldInAnotherProcess(InDirectory(DefaultDir, "Unsetup.bat"));
 }
 
+/* Notes.doc held, with the stand-in Restart Manager in the place of Wine's: Wine loads a
+   DLL there that is none of its builtins as native, by full path, with no DllOverrides entry. */
+void HoldNotesNamed(FaultRun *run)
+{
+    InstallEarlierReadOnly(run);
+    run->HoldInAnotherProcess(InDirectory(DefaultDir, "Notes.doc"));
+    std::string wine = SystemDirectoryFile("rstrtmgr.dll");
+    ASSERT_TRUE(MoveFileA(wine.c_str(), (wine + ".wine").c_str()));
+    ASSERT_TRUE(CopyFileA(BuiltFile("tests\\standin\\rstrtmgr.dll").c_str(), wine.c_str(), TRUE));
+}
+
 void EarlierInstallUnchanged(FaultRun *)
 {
     for (const char *name : ProductFiles)
@@ -608,6 +674,14 @@ void EarlierInstallUnchanged(FaultRun *)
         std::string path = InDirectory(FaultRun::GetParam().field, name);
         EXPECT_TRUE(!FileExists(path) || EarlierInstall(name) == ReadFileBytes(path)) << name;
     }
+}
+
+void HolderLogged(FaultRun *run)
+{
+    EarlierInstallUnchanged(run);
+    std::string log = ReadFileBytes(plainLog);
+    EXPECT_NE(log.npos, log.find("\r\nHeld by Nimbet Notes Editor, process 4242\r\n")) << log;
+    EXPECT_TRUE(DeleteFileA("C:\\e2e\\rstrtmgr-ended")) << "the session was not ended";
 }
 
 /* Unattended over an earlier install: each file moved aside before calm.mid failed is put back,
@@ -871,12 +945,27 @@ std::vector<Row> Rows()
         /* No stray folder where the path would be cut inside 表. */
         {"Cp932ThroughAFile", "c:\\e2e\\nimfile" + hyo + "\\sub", noDirectory, "", 0,
          BlockWithHyoFile, nullptr},
-        /* Faults met during the copy. An earlier install in use is refused before anything of
-           it is overwritten; one left read-only is replaced; over one a failed copy puts it
-           back as it was. Such rows, "" for a directory, are staged over an earlier install
+        /* Faults met during the copy. An earlier install in use is asked about before anything
+           of it is overwritten: replaced on Retry once its holder has let go, kept on Cancel and
+           unattended. One left read-only is replaced; over one a failed copy puts it back as
+           it was. Such rows, "" for a directory, are staged over an earlier install
            (filesCopied: where the copy stopped). */
-        {"DestinationInUse", DefaultInstallDir, CopyFailure(7), "", 0, HoldDestinationOpen,
-         EarlierInstallUnchanged},
+        {"DestinationInUse", DefaultInstallDir, "", DefaultDir, 8, HoldDestinationOpen,
+         NoneReadOnly, "", nullptr, HKEY_LOCAL_MACHINE, unsetupInUse},
+        {"DestinationInUseCancelled", DefaultInstallDir, unsetupInUse, "", 0, HoldDestinationOpen,
+         EarlierInstallUnchanged, "", nullptr, HKEY_LOCAL_MACHINE, unsetupInUse},
+        {"UnattendedDestinationInUse", DefaultInstallDir, unsetupInUse, "", 0, HoldDestinationOpen,
+         EarlierInstallUnchanged, "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, unsetupInUse},
+        {"DestinationHolderNamed", DefaultInstallDir, notesInUse, "", 0, HoldNotesNamed,
+         HolderLogged, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, notesInUse},
+        /* The holder lets go after the first check: the short wait outlasts it. */
+        {"UnattendedHolderLetsGoWithinTheWait", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             HoldDestinationOpen(run);
+             run->ReleaseWhenLogged("CreateFileA(c:\\Nimbet 2 Alpha\\Unsetup.bat) failed");
+         },
+         NoneReadOnly, "/S /LOG=" + plainLog},
         {"SourceMissingOverEarlierInstall", DefaultInstallDir, CopyFailure(2), "", 2, RemoveSource,
          EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,

@@ -6,6 +6,7 @@
 #include <string>
 #include "install/copy.h"
 #include "install/installdir.h"
+#include "setup/controller.h"
 #include "setup/manifest.h"
 #include "setup/state.h"
 #include "support/testing.h"
@@ -107,7 +108,7 @@ TEST_F(SmallDrive, CopyStopsAtTheFileThatNoLongerFits)
 
     HWND dialog = CreateSetupDialog(PlainDialogProc);
     MessageBoxCatcher boxes;
-    EXPECT_EQ(0, CopyProductFiles(dialog));
+    EXPECT_EQ(ExitFailed, CopyProductFiles(dialog));
     ASSERT_EQ(1u, boxes.Seen().size());
     EXPECT_EQ("Could not copy calm.mid", boxes.Seen()[0].text);
     EXPECT_EQ(dialog, boxes.Seen()[0].owner);

@@ -165,11 +165,11 @@ bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, RemoteMessageBox *box)
     return true;
 }
 
-void AnswerMessageBox(const RemoteMessageBox &box)
+void AnswerMessageBox(const RemoteMessageBox &box, int id)
 {
-    HWND first = FindWindowExA(box.window, NULL, "Button", NULL);
-    PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(first), BN_CLICKED),
-                 (LPARAM)first);
+    HWND button = id ? GetDlgItem(box.window, id) : FindWindowExA(box.window, NULL, "Button", NULL);
+    PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 (LPARAM)button);
 }
 
 SetupProcess StartSetup(const std::string &exePath, const std::string &directory,

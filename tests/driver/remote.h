@@ -41,8 +41,8 @@ struct RemoteMessageBox
 /* Waits for a message box of the process (any #32770 that is not the setup dialog). */
 bool WaitForMessageBox(DWORD processId, DWORD timeoutMs, RemoteMessageBox *box);
 
-/* Presses the box's first button (OK for every box the setup shows). */
-void AnswerMessageBox(const RemoteMessageBox &box);
+/* Presses the box's button with the given id (IDRETRY, IDCANCEL), or its first button for 0. */
+void AnswerMessageBox(const RemoteMessageBox &box, int id = 0);
 
 /* A setup.exe started from a directory, as a double-click in that directory would. */
 struct SetupProcess

@@ -1,0 +1,81 @@
+/*
+ * The holder of a file, from Restart Manager: a session, the one file
+ * registered in it, the list of what uses it. RSTRTMGR.DLL came with Vista;
+ * it is loaded by full path, only when a file is found in use, and its calls
+ * are found at run time, so that the setup still runs where it is missing.
+ */
+#include <windows.h>
+#include <restartmanager.h>
+#include "install/holder.h"
+#include "setup/format.h"
+#include "setup/libraries.h"
+#include "setup/state.h"
+
+namespace
+{
+
+/* Programs asked for at once: with more holders than this the list is refused. */
+enum
+{
+    HolderRows = 4
+};
+
+struct RestartCalls
+{
+    DWORD(WINAPI *startSession)(DWORD *session, DWORD flags, WCHAR key[]);
+    DWORD(WINAPI *registerResources)
+    (DWORD session, UINT fileCount, LPCWSTR files[], UINT appCount, RM_UNIQUE_PROCESS apps[],
+     UINT serviceCount, LPCWSTR services[]);
+    DWORD(WINAPI *getList)
+    (DWORD session, UINT *needed, UINT *count, RM_PROCESS_INFO apps[], LPDWORD reasons);
+    DWORD(WINAPI *endSession)(DWORD session);
+};
+
+int LoadRestartCalls(RestartCalls *calls)
+{
+    char path[PathSize];
+    HMODULE module =
+        GetPlatformFile(GetSystemDirectoryA, "RSTRTMGR.DLL", path) ? LoadLibraryA(path) : NULL;
+    return module != NULL && FindCall(module, "RmStartSession", &calls->startSession) &&
+           FindCall(module, "RmRegisterResources", &calls->registerResources) &&
+           FindCall(module, "RmGetList", &calls->getList) &&
+           FindCall(module, "RmEndSession", &calls->endSession);
+}
+
+/* The first holder of path that the session names; 0 when it names none. A name too long
+   for holder is none either: cut, it could name another program. */
+int AskSession(const RestartCalls *calls, DWORD session, const char *path, char *holder,
+               DWORD *processId)
+{
+    WCHAR widePath[PathSize];
+    LPCWSTR files[1] = {widePath};
+    RM_PROCESS_INFO found[HolderRows];
+    UINT needed = 0;
+    UINT count = HolderRows;
+    DWORD reasons;
+    if (!MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, PathSize) ||
+        calls->registerResources(session, 1, files, 0, NULL, 0, NULL) != ERROR_SUCCESS ||
+        calls->getList(session, &needed, &count, found, &reasons) != ERROR_SUCCESS || count == 0 ||
+        !WideCharToMultiByte(CP_ACP, 0, found[0].strAppName, -1, holder, HolderSize, NULL, NULL))
+        return 0;
+    *processId = found[0].Process.dwProcessId;
+    return 1;
+}
+
+} // namespace
+
+void FindHolder(const char *path, char *holder, DWORD *processId)
+{
+    RestartCalls calls;
+    DWORD session;
+    WCHAR key[CCH_RM_SESSION_KEY + 1];
+    int named = 0;
+    *processId = 0;
+    if (LoadRestartCalls(&calls) && calls.startSession(&session, 0, key) == ERROR_SUCCESS)
+    {
+        named = AskSession(&calls, session, path, holder, processId);
+        calls.endSession(session);
+    }
+    if (!named)
+        FormatText(holder, HolderSize, "another program");
+}

@@ -1,0 +1,50 @@
+/*
+ * A stand-in for the platform's Restart Manager, whose Wine 8 calls are stubs
+ * that name no program: this one names "Nimbet Notes Editor", process 4242, as
+ * the holder of the file it is asked about. As the real one, it answers only
+ * for a session that is open; ending one leaves a marker file for the test.
+ * A row puts it in the system directory.
+ */
+#include <windows.h>
+#include <restartmanager.h>
+
+static DWORD openSession;
+
+DWORD WINAPI RmStartSession(DWORD *session, DWORD, WCHAR key[])
+{
+    *session = openSession = 1;
+    key[0] = 0;
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI RmRegisterResources(DWORD session, UINT, LPCWSTR[], UINT, RM_UNIQUE_PROCESS[], UINT,
+                                 LPCWSTR[])
+{
+    return session == openSession ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+DWORD WINAPI RmGetList(DWORD session, UINT *needed, UINT *count, RM_PROCESS_INFO apps[],
+                       LPDWORD reasons)
+{
+    if (session != openSession)
+        return ERROR_INVALID_HANDLE;
+    *needed = 1;
+    *reasons = 0;
+    if (*count < 1)
+        return ERROR_MORE_DATA;
+    *count = 1;
+    ZeroMemory(apps, sizeof *apps);
+    apps->Process.dwProcessId = 4242;
+    lstrcpyW(apps->strAppName, L"Nimbet Notes Editor");
+    return ERROR_SUCCESS;
+}
+
+DWORD WINAPI RmEndSession(DWORD session)
+{
+    if (session != openSession)
+        return ERROR_INVALID_HANDLE;
+    openSession = 0;
+    CloseHandle(
+        CreateFileA("C:\\e2e\\rstrtmgr-ended", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
+    return ERROR_SUCCESS;
+}
