@@ -182,12 +182,6 @@ const char noLog[] = "Could not create the setup log.";
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
 const std::string spacedLog = "C:\\e2e\\setup logs\\nimbet.log";
 
-/* What a setup of the product keeps Unsetup.bat under while it replaces it. */
-std::string StaleBackup(const std::string &dir)
-{
-    return InDirectory(dir, "Unsetup.ba~");
-}
-
 std::string CopyFailure(int index)
 {
     return std::string("Could not copy ") + ProductFiles[index];
@@ -216,6 +210,8 @@ struct Row
     void (*interact)(FaultRun *run, HWND dialog) = nullptr;
     /* Where the uninstall entry must go: the machine-wide key unless it cannot be written. */
     HKEY uninstallRoot = HKEY_LOCAL_MACHINE;
+    /* What is done while the run is paused at the status STATUS_HOOK_PAUSE names (or 0). */
+    void (*during)(FaultRun *run) = nullptr;
 };
 
 /*
@@ -228,9 +224,9 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
         return "";
     for (int i = 0; i < ProductFileCount; i++)
     {
-        if (outcome == CopyFailure(i) && row.filesCopied < i)
+        if (outcome.rfind(CopyFailure(i), 0) == 0 && row.filesCopied < i)
             return "Copying files.";
-        if (outcome == CopyFailure(i))
+        if (outcome.rfind(CopyFailure(i), 0) == 0)
             return "Copying files... " + std::to_string((i + 1) * 100 / ProductFileCount) +
                    "% completed";
     }
@@ -260,18 +256,38 @@ class FaultRun : public testing::TestWithParam<Row>
         held_.push_back(file);
     }
 
-    /* Opens path for reading, sharing reading and writing, as the running product holds its
-       files, and hands it to another process (a suspended copy of this one) for the run. */
-    void HoldInAnotherProcess(const std::string &path)
+    /* Opens path for reading, sharing reading and writing (as the running product holds its
+       files) or as share says, and hands it to another process (a suspended copy of this one)
+       for the run. */
+    void HoldInAnotherProcess(const std::string &path,
+                              DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE)
     {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  NULL, OPEN_EXISTING, 0, NULL);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, share, NULL, OPEN_EXISTING, 0, NULL);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         ASSERT_TRUE(CreateProcessA(NULL, GetCommandLineA(), NULL, NULL, FALSE, CREATE_SUSPENDED,
                                    NULL, NULL, &startup, &holder_));
         ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), file, holder_.hProcess, &file, 0, FALSE,
                                     DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
+    }
+
+    /* Pauses the run at the status text (tests/driver/statushook.cpp) until HoldWhenPaused. */
+    void PauseAt(const char *status)
+    {
+        SetEnvironmentVariableA("STATUS_HOOK_PAUSE", status);
+        go_ = CreateEventA(NULL, TRUE, FALSE, "NimbetStatusHookGo");
+    }
+
+    /* Once the run has paused, holds the file at path as share says and lets the run go on. */
+    void HoldWhenPaused(const std::string &path, DWORD share)
+    {
+        char status[128] = "";
+        GetEnvironmentVariableA("STATUS_HOOK_PAUSE", status, sizeof status);
+        for (DWORD start = GetTickCount();
+             LastStatus() != status && GetTickCount() - start < WaitMs;)
+            Sleep(20);
+        HoldInAnotherProcess(path, share);
+        SetEvent(go_);
     }
 
     DWORD ProcessId() const
@@ -283,6 +299,8 @@ class FaultRun : public testing::TestWithParam<Row>
     std::vector<std::string> extraDrives_;
     /* Where the setup is started from: DistDir, unless the row moved it. */
     std::string distDir_ = DistDir;
+    /* Files the row's fault lets the run change or remove. */
+    std::vector<std::string> mayChange_;
 
   protected:
     void SetUp() override
@@ -313,6 +331,10 @@ class FaultRun : public testing::TestWithParam<Row>
         RemoveTree(StageDir);
         RemoveTree(fillDir);
         RemoveTree(plantedMarker);
+        SetEnvironmentVariableA("STATUS_HOOK_PAUSE", NULL);
+        if (go_)
+            CloseHandle(go_);
+        go_ = NULL;
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
         RestoreUninstallList();
@@ -406,7 +428,7 @@ class FaultRun : public testing::TestWithParam<Row>
      * The setup may make the install directory, missing parents of it and the
      * eight files in it; on completion also SETUP.INI, the Start menu group (the
      * converter's work, done by the setup itself where there is none) and the
-     * two registry keys with their parents, and remove a backup an interrupted run left.
+     * two registry keys with their parents; and what the row's fault allows.
      */
     bool IsAllowedChange(const std::string &path, const Row &row, bool completed)
     {
@@ -418,10 +440,13 @@ class FaultRun : public testing::TestWithParam<Row>
             if (Lower(path) == Lower(InDirectory(row.installedIn, ProductFiles[i])))
                 return true;
         }
+        for (const std::string &allowed : mayChange_)
+            if (Lower(path) == Lower(allowed))
+                return true;
         if (!completed)
             return false;
         if (Lower(path) == Lower(WindowsDirectoryFile("SETUP.INI")) ||
-            IsWithin(path, StartMenuGroupFolder()) || Lower(path) == Lower(StaleBackup(dir)))
+            IsWithin(path, StartMenuGroupFolder()))
             return true;
         /* The keys written, their values, and parents made for them. */
         for (std::string key :
@@ -504,6 +529,7 @@ class FaultRun : public testing::TestWithParam<Row>
     HHOOK hook_ = NULL;
     std::vector<HANDLE> held_;
     PROCESS_INFORMATION holder_ = {};
+    HANDLE go_ = NULL;
     std::string payload_[ProductFileCount];
 };
 
@@ -545,6 +571,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         if (row.interact)
             row.interact(this, dialog);
         ClickControl(dialog, CTL_CONTINUE);
+        if (row.during)
+            row.during(this);
         outcome = WaitForOutcome(dialog);
         EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
         EXPECT_EQ(outcome.empty() ? 0u : 2u, EndRun(dialog, outcome.empty()));
@@ -577,13 +605,11 @@ std::string EarlierInstall(const char *name)
     return std::string("earlier install of ") + name;
 }
 
-/* The eight files of an earlier install in the row's directory, with the given attributes,
-   and a backup an interrupted run left, which a run that completes removes. */
+/* The eight files of an earlier install in the row's directory, with the given attributes. */
 void InstallEarlier(DWORD attributes)
 {
     std::string dir = FaultRun::GetParam().field;
     CreateDirectoryA(dir.c_str(), NULL);
-    WriteFileBytes(StaleBackup(dir), "left by an interrupted run");
     for (const char *name : ProductFiles)
     {
         std::string path = InDirectory(dir, name);
@@ -625,9 +651,50 @@ void InstallEarlierReadOnly(FaultRun *)
     InstallEarlier(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 }
 
+/*
+ * What a run killed while it copied tour.kvr over an earlier install leaves:
+ * the first two earlier files as backups, named in the setup's list, its own
+ * Nim2Alph.exe and a fragment of tour.kvr.
+ */
+void Interrupt(FaultRun *run, const std::string &dir)
+{
+    for (auto names : {std::make_pair("Nim2Alph.exe", "Nim2Alph.ex~"), {"tour.kvr", "tour.kv~"}})
+    {
+        std::string file = InDirectory(dir, names.first), backup = InDirectory(dir, names.second);
+        MoveFileA(file.c_str(), backup.c_str());
+        WriteFileBytes(file, "copied by an interrupted run");
+        run->mayChange_.insert(run->mayChange_.end(), {file, backup});
+    }
+    run->mayChange_.push_back(InDirectory(dir, "NimSetup.$$$"));
+    WriteFileBytes(run->mayChange_.back(), "Nim2Alph.ex~\r\ntour.kv~\r\n");
+}
+
+void NoBackupsLeft(const std::string &dir)
+{
+    for (const char *name : {"Nim2Alph.ex~", "tour.kv~", "NimSetup.$$$"})
+        EXPECT_FALSE(FileExists(InDirectory(dir, name))) << name;
+}
+
+/* The earlier version back in place of an interrupted run's files, its backups gone. */
+void EarlierVersionBack(FaultRun *run)
+{
+    EarlierInstallUnchanged(run);
+    EXPECT_TRUE(FileExists(InDirectory(fillDir, "Nim2Alph.exe")));
+    NoBackupsLeft(fillDir);
+}
+
+/* Nim2Alph.exe held without delete sharing: its earlier file stays as its backup, listed. */
+void EarlierFileKeptAsBackup(FaultRun *)
+{
+    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(fillDir, "Nim2Alph.ex~")));
+    EXPECT_EQ("Nim2Alph.ex~\r\n", ReadFileBytes(InDirectory(fillDir, "NimSetup.$$$")));
+    std::string log = ReadFileBytes(plainLog);
+    EXPECT_NE(log.npos, log.find("\r\nCould not put back U:\\Nimbet\\Nim2Alph.ex~\r\n")) << log;
+}
+
 void NoneReadOnly(FaultRun *)
 {
-    EXPECT_FALSE(FileExists(StaleBackup(DefaultDir)));
+    NoBackupsLeft(DefaultDir);
     for (const char *name : ProductFiles)
         EXPECT_EQ(0u, GetFileAttributesA(InDirectory(DefaultDir, name).c_str()) &
                           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
@@ -801,6 +868,35 @@ void FillTheDrive(FaultRun *run)
     run->extraDrives_.push_back(fillDrive);
 }
 
+/* The drive fills with the new Nim2Alph.exe held from the copy of the file that does not fit. */
+void FillTheDriveAndHold(FaultRun *run)
+{
+    FillTheDrive(run);
+    run->PauseAt("Copying files... 50% completed");
+}
+
+void HoldWithDeleteSharing(FaultRun *run)
+{
+    run->HoldWhenPaused(InDirectory(fillDir, "Nim2Alph.exe"),
+                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+}
+
+void HoldWithoutDeleteSharing(FaultRun *run)
+{
+    for (const char *name : {"Nim2Alph.exe", "Nim2Alph.ex~", "NimSetup.$$$"})
+        run->mayChange_.push_back(InDirectory(fillDir, name));
+    run->HoldWhenPaused(run->mayChange_[0], FILE_SHARE_READ | FILE_SHARE_WRITE);
+}
+
+/* A user's own file of a backup's name, in the row's directory (over an earlier install). */
+void UsersTildeFile(FaultRun *)
+{
+    if (FaultRun::GetParam().installedIn.empty())
+        InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    CreateDirectoryA(DefaultDir, NULL);
+    WriteFileBytes(InDirectory(DefaultDir, "Notes.do~"), "the user's own");
+}
+
 std::vector<Row> Rows()
 {
     std::string longest = LongDirectory(259);
@@ -881,8 +977,49 @@ std::vector<Row> Rows()
          EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
-        {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8, InstallEarlierReadOnly,
+        /* The drive fills while another process holds the new Nim2Alph.exe: with delete
+           sharing, a delete would keep the name taken until it lets go (on Wine 8 as on NT
+           before Windows 10 1809), so the file is moved aside first; without, its earlier
+           file stays behind as its backup. */
+        {"HeldWithDeleteSharingOverEarlierInstall", fillDir, CopyFailure(3), "", 3,
+         FillTheDriveAndHold, EarlierInstallUnchanged, "", nullptr, HKEY_LOCAL_MACHINE,
+         HoldWithDeleteSharing},
+        {"HeldOverEarlierInstall", fillDir,
+         CopyFailure(3) + ". Some earlier files could not be put back: they are in the install "
+                          "folder, with ~ as the last letter of their names.",
+         "", 3, FillTheDriveAndHold, EarlierFileKeptAsBackup, "/LOG=" + plainLog + " /D=" + fillDir,
+         nullptr, HKEY_LOCAL_MACHINE, HoldWithoutDeleteSharing},
+        /* Copies of read-only files, as from a CD: the fragment of the fourth is read-only. */
+        {"ReadOnlySourceDriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3,
+         [](FaultRun *run)
+         {
+             FillTheDrive(run);
+             for (const char *name : ProductFiles)
+                 SetFileAttributesA(DistFile(name).c_str(), FILE_ATTRIBUTE_READONLY);
+         },
+         EarlierInstallUnchanged},
+        /* After an interrupted run the earlier install's files are its backups: a failure puts
+           them back, a success removes them. */
+        {"InterruptedRunThenDriveFillsUp", fillDir, CopyFailure(3), "", 3,
+         [](FaultRun *run)
+         {
+             FillTheDrive(run);
+             Interrupt(run, fillDir);
+         },
+         EarlierVersionBack},
+        {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             InstallEarlierReadOnly(run);
+             Interrupt(run, DefaultDir);
+         },
          NoneReadOnly},
+        /* A file of a backup's name that no list names is the user's: kept, and a reinstall
+           that would need its name ends as a failed copy, put back. */
+        {"UsersTildeFileFirstInstall", DefaultInstallDir, "", DefaultDir, 8, UsersTildeFile,
+         nullptr},
+        {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, CopyFailure(4), "", 4,
+         UsersTildeFile, EarlierInstallUnchanged},
         /* The file that did not fit stays as far as it was written (Wine's copy leaves it). */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
         {"SourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource, nullptr},
