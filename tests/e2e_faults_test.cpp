@@ -182,6 +182,9 @@ const char noLog[] = "Could not create the setup log.";
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
 const std::string spacedLog = "C:\\e2e\\setup logs\\nimbet.log";
 
+/* Where a row that holds a file pauses the run (tests/driver/statushook.cpp). */
+const char pausedAt[] = "Copying files... 50% completed";
+
 std::string CopyFailure(int index)
 {
     return std::string("Could not copy ") + ProductFiles[index];
@@ -210,8 +213,8 @@ struct Row
     void (*interact)(FaultRun *run, HWND dialog) = nullptr;
     /* Where the uninstall entry must go: the machine-wide key unless it cannot be written. */
     HKEY uninstallRoot = HKEY_LOCAL_MACHINE;
-    /* What is done while the run is paused at the status STATUS_HOOK_PAUSE names (or 0). */
-    void (*during)(FaultRun *run) = nullptr;
+    /* How another process holds the run's Nim2Alph.exe from the copy of nimbet2.mid (or 0). */
+    DWORD holdShare = 0;
 };
 
 /*
@@ -256,9 +259,8 @@ class FaultRun : public testing::TestWithParam<Row>
         held_.push_back(file);
     }
 
-    /* Opens path for reading, sharing reading and writing (as the running product holds its
-       files) or as share says, and hands it to another process (a suspended copy of this one)
-       for the run. */
+    /* Opens path for reading, sharing as the running product holds its files unless share says
+       otherwise, and hands it to another process (a suspended copy of this one) for the run. */
     void HoldInAnotherProcess(const std::string &path,
                               DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE)
     {
@@ -269,25 +271,6 @@ class FaultRun : public testing::TestWithParam<Row>
                                    NULL, NULL, &startup, &holder_));
         ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), file, holder_.hProcess, &file, 0, FALSE,
                                     DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
-    }
-
-    /* Pauses the run at the status text (tests/driver/statushook.cpp) until HoldWhenPaused. */
-    void PauseAt(const char *status)
-    {
-        SetEnvironmentVariableA("STATUS_HOOK_PAUSE", status);
-        go_ = CreateEventA(NULL, TRUE, FALSE, "NimbetStatusHookGo");
-    }
-
-    /* Once the run has paused, holds the file at path as share says and lets the run go on. */
-    void HoldWhenPaused(const std::string &path, DWORD share)
-    {
-        char status[128] = "";
-        GetEnvironmentVariableA("STATUS_HOOK_PAUSE", status, sizeof status);
-        for (DWORD start = GetTickCount();
-             LastStatus() != status && GetTickCount() - start < WaitMs;)
-            Sleep(20);
-        HoldInAnotherProcess(path, share);
-        SetEvent(go_);
     }
 
     DWORD ProcessId() const
@@ -309,6 +292,7 @@ class FaultRun : public testing::TestWithParam<Row>
         Clean();
         ASSERT_TRUE(StageDistribution());
         CreateDirectoryA("C:\\e2e\\setup logs", NULL);
+        go_ = CreateEventA(NULL, TRUE, FALSE, "NimbetStatusHookGo");
         for (int i = 0; i < ProductFileCount; i++)
             payload_[i] = StagedPayload(ProductFiles[i]);
     }
@@ -318,6 +302,7 @@ class FaultRun : public testing::TestWithParam<Row>
         EndHookedSetup(&process_, &hook_);
         ReleaseHeld();
         Clean();
+        CloseHandle(go_);
         CoUninitialize();
     }
 
@@ -332,9 +317,6 @@ class FaultRun : public testing::TestWithParam<Row>
         RemoveTree(fillDir);
         RemoveTree(plantedMarker);
         SetEnvironmentVariableA("STATUS_HOOK_PAUSE", NULL);
-        if (go_)
-            CloseHandle(go_);
-        go_ = NULL;
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
         RestoreUninstallList();
@@ -563,6 +545,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         outcome = MessageBeforeDialog(row.arguments);
     else
     {
+        if (row.holdShare)
+            SetEnvironmentVariableA("STATUS_HOOK_PAUSE", pausedAt);
         HWND dialog = Start(row.arguments);
         ASSERT_NE(nullptr, dialog);
         if (row.arguments.empty() && row.field != DefaultInstallDir)
@@ -571,8 +555,12 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         if (row.interact)
             row.interact(this, dialog);
         ClickControl(dialog, CTL_CONTINUE);
-        if (row.during)
-            row.during(this);
+        for (DWORD start = GetTickCount();
+             row.holdShare && LastStatus() != pausedAt && GetTickCount() - start < WaitMs;)
+            Sleep(20);
+        if (row.holdShare)
+            HoldInAnotherProcess(InDirectory(fillDir, "Nim2Alph.exe"), row.holdShare);
+        SetEvent(go_);
         outcome = WaitForOutcome(dialog);
         EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
         EXPECT_EQ(outcome.empty() ? 0u : 2u, EndRun(dialog, outcome.empty()));
@@ -651,11 +639,8 @@ void InstallEarlierReadOnly(FaultRun *)
     InstallEarlier(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 }
 
-/*
- * What a run killed while it copied tour.kvr over an earlier install leaves:
- * the first two earlier files as backups, named in the setup's list, its own
- * Nim2Alph.exe and a fragment of tour.kvr.
- */
+/* A run killed while it copied tour.kvr over an earlier install: the first two earlier files
+   are backups, named in the setup's list, and at their names are the run's own copies. */
 void Interrupt(FaultRun *run, const std::string &dir)
 {
     for (auto names : {std::make_pair("Nim2Alph.exe", "Nim2Alph.ex~"), {"tour.kvr", "tour.kv~"}})
@@ -669,32 +654,29 @@ void Interrupt(FaultRun *run, const std::string &dir)
     WriteFileBytes(run->mayChange_.back(), "Nim2Alph.ex~\r\ntour.kv~\r\n");
 }
 
-void NoBackupsLeft(const std::string &dir)
+/* After a run over an interrupted one: its backups and list gone, a file at their names. */
+void NoBackupsLeft(FaultRun *)
 {
+    std::string dir = FaultRun::GetParam().field;
+    EXPECT_TRUE(FileExists(InDirectory(dir, "Nim2Alph.exe")));
     for (const char *name : {"Nim2Alph.ex~", "tour.kv~", "NimSetup.$$$"})
         EXPECT_FALSE(FileExists(InDirectory(dir, name))) << name;
 }
 
-/* The earlier version back in place of an interrupted run's files, its backups gone. */
-void EarlierVersionBack(FaultRun *run)
-{
-    EarlierInstallUnchanged(run);
-    EXPECT_TRUE(FileExists(InDirectory(fillDir, "Nim2Alph.exe")));
-    NoBackupsLeft(fillDir);
-}
-
 /* Nim2Alph.exe held without delete sharing: its earlier file stays as its backup, listed. */
-void EarlierFileKeptAsBackup(FaultRun *)
+void EarlierFileKeptAsBackup(FaultRun *run)
 {
+    for (const char *name : {"Nim2Alph.exe", "Nim2Alph.ex~", "NimSetup.$$$"})
+        run->mayChange_.push_back(InDirectory(fillDir, name));
     EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(fillDir, "Nim2Alph.ex~")));
     EXPECT_EQ("Nim2Alph.ex~\r\n", ReadFileBytes(InDirectory(fillDir, "NimSetup.$$$")));
     std::string log = ReadFileBytes(plainLog);
     EXPECT_NE(log.npos, log.find("\r\nCould not put back U:\\Nimbet\\Nim2Alph.ex~\r\n")) << log;
 }
 
-void NoneReadOnly(FaultRun *)
+void NoneReadOnly(FaultRun *run)
 {
-    NoBackupsLeft(DefaultDir);
+    NoBackupsLeft(run);
     for (const char *name : ProductFiles)
         EXPECT_EQ(0u, GetFileAttributesA(InDirectory(DefaultDir, name).c_str()) &
                           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
@@ -868,26 +850,6 @@ void FillTheDrive(FaultRun *run)
     run->extraDrives_.push_back(fillDrive);
 }
 
-/* The drive fills with the new Nim2Alph.exe held from the copy of the file that does not fit. */
-void FillTheDriveAndHold(FaultRun *run)
-{
-    FillTheDrive(run);
-    run->PauseAt("Copying files... 50% completed");
-}
-
-void HoldWithDeleteSharing(FaultRun *run)
-{
-    run->HoldWhenPaused(InDirectory(fillDir, "Nim2Alph.exe"),
-                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
-}
-
-void HoldWithoutDeleteSharing(FaultRun *run)
-{
-    for (const char *name : {"Nim2Alph.exe", "Nim2Alph.ex~", "NimSetup.$$$"})
-        run->mayChange_.push_back(InDirectory(fillDir, name));
-    run->HoldWhenPaused(run->mayChange_[0], FILE_SHARE_READ | FILE_SHARE_WRITE);
-}
-
 /* A user's own file of a backup's name, in the row's directory (over an earlier install). */
 void UsersTildeFile(FaultRun *)
 {
@@ -977,19 +939,18 @@ std::vector<Row> Rows()
          EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
-        /* The drive fills while another process holds the new Nim2Alph.exe: with delete
-           sharing, a delete would keep the name taken until it lets go (on Wine 8 as on NT
-           before Windows 10 1809), so the file is moved aside first; without, its earlier
-           file stays behind as its backup. */
-        {"HeldWithDeleteSharingOverEarlierInstall", fillDir, CopyFailure(3), "", 3,
-         FillTheDriveAndHold, EarlierInstallUnchanged, "", nullptr, HKEY_LOCAL_MACHINE,
-         HoldWithDeleteSharing},
+        /* The drive fills while another process holds the new Nim2Alph.exe. With delete sharing
+           a delete keeps its name taken until the holder lets go (on Wine 8 as on NT before
+           Windows 10 1809): it is moved aside first. Without, its earlier file stays a backup. */
+        {"HeldWithDeleteSharingOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
+         EarlierInstallUnchanged, "", nullptr, HKEY_LOCAL_MACHINE,
+         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
         {"HeldOverEarlierInstall", fillDir,
          CopyFailure(3) + ". Some earlier files could not be put back: they are in the install "
                           "folder, with ~ as the last letter of their names.",
-         "", 3, FillTheDriveAndHold, EarlierFileKeptAsBackup, "/LOG=" + plainLog + " /D=" + fillDir,
-         nullptr, HKEY_LOCAL_MACHINE, HoldWithoutDeleteSharing},
-        /* Copies of read-only files, as from a CD: the fragment of the fourth is read-only. */
+         "", 3, FillTheDrive, EarlierFileKeptAsBackup, "/LOG=" + plainLog + " /D=" + fillDir,
+         nullptr, HKEY_LOCAL_MACHINE, FILE_SHARE_READ | FILE_SHARE_WRITE},
+        /* Read-only files, as from a CD: the fragment of the fourth is read-only. */
         {"ReadOnlySourceDriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3,
          [](FaultRun *run)
          {
@@ -998,15 +959,18 @@ std::vector<Row> Rows()
                  SetFileAttributesA(DistFile(name).c_str(), FILE_ATTRIBUTE_READONLY);
          },
          EarlierInstallUnchanged},
-        /* After an interrupted run the earlier install's files are its backups: a failure puts
-           them back, a success removes them. */
+        /* An interrupted run's backups: a failure puts them back, a success removes them. */
         {"InterruptedRunThenDriveFillsUp", fillDir, CopyFailure(3), "", 3,
          [](FaultRun *run)
          {
              FillTheDrive(run);
              Interrupt(run, fillDir);
          },
-         EarlierVersionBack},
+         [](FaultRun *run)
+         {
+             EarlierInstallUnchanged(run);
+             NoBackupsLeft(run);
+         }},
         {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8,
          [](FaultRun *run)
          {
@@ -1014,8 +978,8 @@ std::vector<Row> Rows()
              Interrupt(run, DefaultDir);
          },
          NoneReadOnly},
-        /* A file of a backup's name that no list names is the user's: kept, and a reinstall
-           that would need its name ends as a failed copy, put back. */
+        /* A backup's name that no list names is the user's file: kept, even where it fails a run.
+         */
         {"UsersTildeFileFirstInstall", DefaultInstallDir, "", DefaultDir, 8, UsersTildeFile,
          nullptr},
         {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, CopyFailure(4), "", 4,

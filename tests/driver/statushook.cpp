@@ -30,14 +30,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
                 CloseHandle(log);
             }
         }
-        char pause[128];
-        length = GetEnvironmentVariableA("STATUS_HOOK_PAUSE", pause, sizeof pause);
+        char pause[128] = "";
+        GetEnvironmentVariableA("STATUS_HOOK_PAUSE", pause, sizeof pause);
         HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, "NimbetStatusHookGo");
-        if (go && length > 0 && length < sizeof pause &&
-            lstrcmpA(pause, reinterpret_cast<const char *>(call->lParam)) == 0)
+        if (go && lstrcmpA(pause, reinterpret_cast<const char *>(call->lParam)) == 0)
             WaitForSingleObject(go, 10000);
-        if (go)
-            CloseHandle(go);
+        CloseHandle(go);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
