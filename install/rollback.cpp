@@ -255,12 +255,15 @@ int Settle(unsigned earlier, unsigned moved, int putBack)
         unsigned row = 1u << index;
         if (!FormDestination(index, destination, backup))
             continue;
-        if (!putBack && (moved & row))
+        if (!(moved & row))
+        {
+            if (putBack && !(earlier & row))
+                RemoveOurs(index, destination);
+        }
+        else if (!putBack)
             RemoveOurs(index, backup);
-        else if (putBack && (moved & row) && !PutBack(index, backup, destination))
+        else if (!PutBack(index, backup, destination))
             kept |= row;
-        else if (putBack && !(earlier & row))
-            RemoveOurs(index, destination);
     }
     /* Last, once no backup is left: a run killed before this finds the list. */
     if (kept)

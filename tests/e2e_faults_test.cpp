@@ -639,17 +639,17 @@ void InstallEarlierReadOnly(FaultRun *)
     InstallEarlier(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 }
 
-/* A run killed while it copied tour.kvr over an earlier install: the first two earlier files
-   are backups, named in the setup's list, and at their names are the run's own copies. */
+/* A run killed as it began to copy tour.kvr over an earlier install: the first two earlier
+   files are backups, named in the setup's list, and only Nim2Alph.exe is the run's copy. */
 void Interrupt(FaultRun *run, const std::string &dir)
 {
     for (auto names : {std::make_pair("Nim2Alph.exe", "Nim2Alph.ex~"), {"tour.kvr", "tour.kv~"}})
     {
         std::string file = InDirectory(dir, names.first), backup = InDirectory(dir, names.second);
         MoveFileA(file.c_str(), backup.c_str());
-        WriteFileBytes(file, "copied by an interrupted run");
         run->mayChange_.insert(run->mayChange_.end(), {file, backup});
     }
+    WriteFileBytes(InDirectory(dir, "Nim2Alph.exe"), "copied by an interrupted run");
     run->mayChange_.push_back(InDirectory(dir, "NimSetup.$$$"));
     WriteFileBytes(run->mayChange_.back(), "Nim2Alph.ex~\r\ntour.kv~\r\n");
 }
@@ -658,7 +658,8 @@ void Interrupt(FaultRun *run, const std::string &dir)
 void NoBackupsLeft(FaultRun *)
 {
     std::string dir = FaultRun::GetParam().field;
-    EXPECT_TRUE(FileExists(InDirectory(dir, "Nim2Alph.exe")));
+    for (const char *name : {"Nim2Alph.exe", "tour.kvr"})
+        EXPECT_TRUE(FileExists(InDirectory(dir, name))) << name;
     for (const char *name : {"Nim2Alph.ex~", "tour.kv~", "NimSetup.$$$"})
         EXPECT_FALSE(FileExists(InDirectory(dir, name))) << name;
 }
