@@ -639,8 +639,8 @@ void InstallEarlierReadOnly(FaultRun *)
     InstallEarlier(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 }
 
-/* A run killed as it began to copy tour.kvr over an earlier install: the first two earlier
-   files are backups, named in the setup's list, and only Nim2Alph.exe is the run's copy. */
+/* A run killed as it began to copy tour.kvr over an earlier install: its list names every
+   backup it meant to make, the first two are made, and only Nim2Alph.exe is its copy. */
 void Interrupt(FaultRun *run, const std::string &dir)
 {
     for (auto names : {std::make_pair("Nim2Alph.exe", "Nim2Alph.ex~"), {"tour.kvr", "tour.kv~"}})
@@ -651,7 +651,7 @@ void Interrupt(FaultRun *run, const std::string &dir)
     }
     WriteFileBytes(InDirectory(dir, "Nim2Alph.exe"), "copied by an interrupted run");
     run->mayChange_.push_back(InDirectory(dir, "NimSetup.$$$"));
-    WriteFileBytes(run->mayChange_.back(), "Nim2Alph.ex~\r\ntour.kv~\r\n");
+    WriteFileBytes(run->mayChange_.back(), "Nim2Alph.ex~\r\ntour.kv~\r\ncalm.mi~\r\n");
 }
 
 /* After a run over an interrupted one: its backups and list gone, a file at their names. */
