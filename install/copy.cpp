@@ -23,7 +23,7 @@ namespace
 /* Size of the copy failure message, terminator included. */
 enum
 {
-    CopyMessageSize = 128
+    CopyMessageSize = 192
 };
 
 void CloseOpened(HANDLE file)
@@ -97,10 +97,14 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
     return 1;
 }
 
-void ReportCopyFailure(HWND dialog, const char *name)
+/* allBack: every earlier file is in its place again (or none was replaced). */
+void ReportCopyFailure(HWND dialog, const char *name, int allBack)
 {
     char message[CopyMessageSize];
-    FormatText(message, sizeof message, "Could not copy %s", name);
+    FormatText(message, sizeof message, "Could not copy %s%s", name,
+               allBack ? ""
+                       : ". Some earlier files could not be put back: they are in the install "
+                         "folder, with ~ as the last letter of their names.");
     TellUser(dialog, message);
 }
 
@@ -115,7 +119,12 @@ int CopyProductFiles(HWND dialog)
     int checked = CheckEarlierFiles(dialog, &earlier);
     if (checked != ExitInstalled)
         return checked;
-    int failed = -1;
+    int failed = BeginBackups(earlier, &moved);
+    if (failed >= 0)
+    {
+        ReportCopyFailure(dialog, ProductFiles[failed], 1);
+        return ExitFailed;
+    }
     for (int index = 0; index < ProductFileCount; index++)
     {
         const char *name = ProductFiles[index];
@@ -127,8 +136,8 @@ int CopyProductFiles(HWND dialog)
             FormPath(source, SourceDir, name) && FormDestination(index, destination, backup);
 
         ShowStatus(dialog, "Copying files... %d%% completed", Percentage());
-        int copied =
-            formed && CopyOneFile(source, destination, backup, (earlier >> index) & 1, &wasMoved);
+        int copied = formed && CopyOneFile(source, destination, backup,
+                                           ((earlier & ~moved) >> index) & 1, &wasMoved);
         moved |= wasMoved << index;
         if (!copied)
         {
@@ -141,10 +150,11 @@ int CopyProductFiles(HWND dialog)
         FilesCopied++;
     }
     /* A first install that fails keeps what it copied: it replaced nothing. */
-    if (failed < 0 || earlier)
-        Settle(earlier, moved, failed >= 0);
+    int allBack = 1;
+    if (failed < 0 || (earlier | moved))
+        allBack = Settle(earlier, moved, failed >= 0);
     if (failed < 0)
         return ExitInstalled;
-    ReportCopyFailure(dialog, ProductFiles[failed]);
+    ReportCopyFailure(dialog, ProductFiles[failed], allBack);
     return ExitFailed;
 }

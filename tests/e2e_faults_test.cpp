@@ -188,11 +188,8 @@ const char notesInUse[] =
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
 const std::string spacedLog = "C:\\e2e\\setup logs\\nimbet.log";
 
-/* What a setup of the product keeps Unsetup.bat under while it replaces it. */
-std::string StaleBackup(const std::string &dir)
-{
-    return InDirectory(dir, "Unsetup.ba~");
-}
+/* Where a row that holds a file pauses the run (tests/driver/statushook.cpp). */
+const char pausedAt[] = "Copying files... 50% completed";
 
 std::string CopyFailure(int index)
 {
@@ -225,6 +222,8 @@ struct Row
     /* The Retry/Cancel box of a file in use: Cancel is pressed where it is the message, else
        Retry once the holder has let go. */
     std::string inUseBox = "";
+    /* How another process holds the run's Nim2Alph.exe from the copy of nimbet2.mid (or 0). */
+    DWORD holdShare = 0;
 };
 
 /* 0 on completion; 1 after Cancel on a file in use (3 unattended); 2 after another message. */
@@ -247,9 +246,9 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
         return "Copying files.";
     for (int i = 0; i < ProductFileCount; i++)
     {
-        if (outcome == CopyFailure(i) && row.filesCopied < i)
+        if (outcome.rfind(CopyFailure(i), 0) == 0 && row.filesCopied < i)
             return "Copying files.";
-        if (outcome == CopyFailure(i))
+        if (outcome.rfind(CopyFailure(i), 0) == 0)
             return "Copying files... " + std::to_string((i + 1) * 100 / ProductFileCount) +
                    "% completed";
     }
@@ -279,12 +278,12 @@ class FaultRun : public testing::TestWithParam<Row>
         held_.push_back(file);
     }
 
-    /* Opens path for reading, sharing reading and writing, as the running product holds its
-       files, and hands it to another process (a suspended copy of this one) for the run. */
-    void HoldInAnotherProcess(const std::string &path)
+    /* Opens path for reading, sharing as the running product holds its files unless share says
+       otherwise, and hands it to another process (a suspended copy of this one) for the run. */
+    void HoldInAnotherProcess(const std::string &path,
+                              DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE)
     {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  NULL, OPEN_EXISTING, 0, NULL);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, share, NULL, OPEN_EXISTING, 0, NULL);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         ASSERT_TRUE(CreateProcessA(NULL, GetCommandLineA(), NULL, NULL, FALSE, CREATE_SUSPENDED,
@@ -317,6 +316,8 @@ class FaultRun : public testing::TestWithParam<Row>
     std::vector<std::string> extraDrives_;
     /* Where the setup is started from: DistDir, unless the row moved it. */
     std::string distDir_ = DistDir;
+    /* Files the row's fault lets the run change or remove. */
+    std::vector<std::string> mayChange_;
 
   protected:
     void SetUp() override
@@ -325,6 +326,7 @@ class FaultRun : public testing::TestWithParam<Row>
         Clean();
         ASSERT_TRUE(StageDistribution());
         CreateDirectoryA("C:\\e2e\\setup logs", NULL);
+        go_ = CreateEventA(NULL, TRUE, FALSE, "NimbetStatusHookGo");
         for (int i = 0; i < ProductFileCount; i++)
             payload_[i] = StagedPayload(ProductFiles[i]);
     }
@@ -336,6 +338,7 @@ class FaultRun : public testing::TestWithParam<Row>
         EndHookedSetup(&process_, &hook_);
         ReleaseHeld();
         Clean();
+        CloseHandle(go_);
         CoUninitialize();
     }
 
@@ -349,6 +352,7 @@ class FaultRun : public testing::TestWithParam<Row>
         RemoveTree(StageDir);
         RemoveTree(fillDir);
         RemoveTree(plantedMarker);
+        SetEnvironmentVariableA("STATUS_HOOK_PAUSE", NULL);
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
         RestoreUninstallList();
@@ -458,7 +462,7 @@ class FaultRun : public testing::TestWithParam<Row>
      * The setup may make the install directory, missing parents of it and the
      * eight files in it; on completion also SETUP.INI, the Start menu group (the
      * converter's work, done by the setup itself where there is none) and the
-     * two registry keys with their parents, and remove a backup an interrupted run left.
+     * two registry keys with their parents; and what the row's fault allows.
      */
     bool IsAllowedChange(const std::string &path, const Row &row, bool completed)
     {
@@ -470,10 +474,13 @@ class FaultRun : public testing::TestWithParam<Row>
             if (Lower(path) == Lower(InDirectory(row.installedIn, ProductFiles[i])))
                 return true;
         }
+        for (const std::string &allowed : mayChange_)
+            if (Lower(path) == Lower(allowed))
+                return true;
         if (!completed)
             return false;
         if (Lower(path) == Lower(WindowsDirectoryFile("SETUP.INI")) ||
-            IsWithin(path, StartMenuGroupFolder()) || Lower(path) == Lower(StaleBackup(dir)))
+            IsWithin(path, StartMenuGroupFolder()))
             return true;
         /* The keys written, their values, and parents made for them. */
         for (std::string key :
@@ -558,6 +565,7 @@ class FaultRun : public testing::TestWithParam<Row>
     PROCESS_INFORMATION holder_ = {};
     std::string retried_; /* the in-use box Retry was pressed on */
     std::thread releaser_;
+    HANDLE go_ = NULL;
     std::string payload_[ProductFileCount];
 };
 
@@ -591,6 +599,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         outcome = MessageBeforeDialog(row.arguments);
     else
     {
+        if (row.holdShare)
+            SetEnvironmentVariableA("STATUS_HOOK_PAUSE", pausedAt);
         HWND dialog = Start(row.arguments);
         ASSERT_NE(nullptr, dialog);
         if (row.arguments.empty() && row.field != DefaultInstallDir)
@@ -599,6 +609,12 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         if (row.interact)
             row.interact(this, dialog);
         ClickControl(dialog, CTL_CONTINUE);
+        for (DWORD start = GetTickCount();
+             row.holdShare && LastStatus() != pausedAt && GetTickCount() - start < WaitMs;)
+            Sleep(20);
+        if (row.holdShare)
+            HoldInAnotherProcess(InDirectory(fillDir, "Nim2Alph.exe"), row.holdShare);
+        SetEvent(go_);
         outcome = WaitForOutcome(dialog);
         EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
         EXPECT_EQ(row.message.empty() ? row.inUseBox : "", retried_);
@@ -632,13 +648,11 @@ std::string EarlierInstall(const char *name)
     return std::string("earlier install of ") + name;
 }
 
-/* The eight files of an earlier install in the row's directory, with the given attributes,
-   and a backup an interrupted run left, which a run that completes removes. */
+/* The eight files of an earlier install in the row's directory, with the given attributes. */
 void InstallEarlier(DWORD attributes)
 {
     std::string dir = FaultRun::GetParam().field;
     CreateDirectoryA(dir.c_str(), NULL);
-    WriteFileBytes(StaleBackup(dir), "left by an interrupted run");
     for (const char *name : ProductFiles)
     {
         std::string path = InDirectory(dir, name);
@@ -699,9 +713,45 @@ void InstallEarlierReadOnly(FaultRun *)
     InstallEarlier(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
 }
 
-void NoneReadOnly(FaultRun *)
+/* A run killed as it began to copy tour.kvr over an earlier install: its list names every
+   backup it meant to make, the first two are made, and only Nim2Alph.exe is its copy. */
+void Interrupt(FaultRun *run, const std::string &dir)
 {
-    EXPECT_FALSE(FileExists(StaleBackup(DefaultDir)));
+    for (auto names : {std::make_pair("Nim2Alph.exe", "Nim2Alph.ex~"), {"tour.kvr", "tour.kv~"}})
+    {
+        std::string file = InDirectory(dir, names.first), backup = InDirectory(dir, names.second);
+        MoveFileA(file.c_str(), backup.c_str());
+        run->mayChange_.insert(run->mayChange_.end(), {file, backup});
+    }
+    WriteFileBytes(InDirectory(dir, "Nim2Alph.exe"), "copied by an interrupted run");
+    run->mayChange_.push_back(InDirectory(dir, "NimSetup.$$$"));
+    WriteFileBytes(run->mayChange_.back(), "Nim2Alph.ex~\r\ntour.kv~\r\ncalm.mi~\r\n");
+}
+
+/* After a run over an interrupted one: its backups and list gone, a file at their names. */
+void NoBackupsLeft(FaultRun *)
+{
+    std::string dir = FaultRun::GetParam().field;
+    for (const char *name : {"Nim2Alph.exe", "tour.kvr"})
+        EXPECT_TRUE(FileExists(InDirectory(dir, name))) << name;
+    for (const char *name : {"Nim2Alph.ex~", "tour.kv~", "NimSetup.$$$"})
+        EXPECT_FALSE(FileExists(InDirectory(dir, name))) << name;
+}
+
+/* Nim2Alph.exe held without delete sharing: its earlier file stays as its backup, listed. */
+void EarlierFileKeptAsBackup(FaultRun *run)
+{
+    for (const char *name : {"Nim2Alph.exe", "Nim2Alph.ex~", "NimSetup.$$$"})
+        run->mayChange_.push_back(InDirectory(fillDir, name));
+    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(fillDir, "Nim2Alph.ex~")));
+    EXPECT_EQ("Nim2Alph.ex~\r\n", ReadFileBytes(InDirectory(fillDir, "NimSetup.$$$")));
+    std::string log = ReadFileBytes(plainLog);
+    EXPECT_NE(log.npos, log.find("\r\nCould not put back U:\\Nimbet\\Nim2Alph.ex~\r\n")) << log;
+}
+
+void NoneReadOnly(FaultRun *run)
+{
+    NoBackupsLeft(run);
     for (const char *name : ProductFiles)
         EXPECT_EQ(0u, GetFileAttributesA(InDirectory(DefaultDir, name).c_str()) &
                           (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
@@ -875,6 +925,15 @@ void FillTheDrive(FaultRun *run)
     run->extraDrives_.push_back(fillDrive);
 }
 
+/* A user's own file of a backup's name, in the row's directory (over an earlier install). */
+void UsersTildeFile(FaultRun *)
+{
+    if (FaultRun::GetParam().installedIn.empty())
+        InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    CreateDirectoryA(DefaultDir, NULL);
+    WriteFileBytes(InDirectory(DefaultDir, "Notes.do~"), "the user's own");
+}
+
 std::vector<Row> Rows()
 {
     std::string longest = LongDirectory(259);
@@ -970,8 +1029,51 @@ std::vector<Row> Rows()
          EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
-        {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8, InstallEarlierReadOnly,
+        /* The drive fills while another process holds the new Nim2Alph.exe. With delete sharing
+           a delete keeps its name taken until the holder lets go (on Wine 8 as on NT before
+           Windows 10 1809): it is moved aside first. Without, its earlier file stays a backup. */
+        {"HeldWithDeleteSharingOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
+         EarlierInstallUnchanged, "", nullptr, HKEY_LOCAL_MACHINE, "",
+         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+        {"HeldOverEarlierInstall", fillDir,
+         CopyFailure(3) + ". Some earlier files could not be put back: they are in the install "
+                          "folder, with ~ as the last letter of their names.",
+         "", 3, FillTheDrive, EarlierFileKeptAsBackup, "/LOG=" + plainLog + " /D=" + fillDir,
+         nullptr, HKEY_LOCAL_MACHINE, "", FILE_SHARE_READ | FILE_SHARE_WRITE},
+        /* Read-only files, as from a CD: the fragment of the fourth is read-only. */
+        {"ReadOnlySourceDriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3,
+         [](FaultRun *run)
+         {
+             FillTheDrive(run);
+             for (const char *name : ProductFiles)
+                 SetFileAttributesA(DistFile(name).c_str(), FILE_ATTRIBUTE_READONLY);
+         },
+         EarlierInstallUnchanged},
+        /* An interrupted run's backups: a failure puts them back, a success removes them. */
+        {"InterruptedRunThenDriveFillsUp", fillDir, CopyFailure(3), "", 3,
+         [](FaultRun *run)
+         {
+             FillTheDrive(run);
+             Interrupt(run, fillDir);
+         },
+         [](FaultRun *run)
+         {
+             EarlierInstallUnchanged(run);
+             NoBackupsLeft(run);
+         }},
+        {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             InstallEarlierReadOnly(run);
+             Interrupt(run, DefaultDir);
+         },
          NoneReadOnly},
+        /* A backup's name that no list names is the user's file: kept, even where it fails a run.
+         */
+        {"UsersTildeFileFirstInstall", DefaultInstallDir, "", DefaultDir, 8, UsersTildeFile,
+         nullptr},
+        {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, CopyFailure(4), "", 4,
+         UsersTildeFile, EarlierInstallUnchanged},
         /* The file that did not fit stays as far as it was written (Wine's copy leaves it). */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
         {"SourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource, nullptr},

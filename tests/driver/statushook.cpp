@@ -2,7 +2,9 @@
  * statushook.dll: a call-window-return hook that the end-to-end tests set on
  * the setup's dialog thread. Wine loads it into the setup's process, where it
  * appends every text the status line receives, one per line, to the file named
- * by STATUS_HOOK_LOG in the setup's environment.
+ * by STATUS_HOOK_LOG in the setup's environment. A test that must act at one
+ * step of the run (hold a file the run made) names that step's text in
+ * STATUS_HOOK_PAUSE: the run waits there until the test sets its event.
  */
 #include <windows.h>
 #include "setup/dialog.h"
@@ -28,6 +30,12 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
                 CloseHandle(log);
             }
         }
+        char pause[128] = "";
+        GetEnvironmentVariableA("STATUS_HOOK_PAUSE", pause, sizeof pause);
+        HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, "NimbetStatusHookGo");
+        if (go && lstrcmpA(pause, reinterpret_cast<const char *>(call->lParam)) == 0)
+            WaitForSingleObject(go, 10000);
+        CloseHandle(go);
     }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
