@@ -57,16 +57,14 @@ python3 - release/winget "$(sha256sum $zip | cut -c 1-64)" <<'EOF' || fail "wing
 import sys, yaml
 d, sha = sys.argv[1], sys.argv[2].upper()
 v, l, i = (yaml.safe_load(open(d + "/Orvanex.Nimbet2Alpha" + n + ".yaml")) for n in ("", ".locale.en-US", ".installer"))
-assert [(m["PackageIdentifier"], m["PackageVersion"], m["ManifestType"], m["ManifestVersion"]) for m in (v, l, i)] == [
-    ("Orvanex.Nimbet2Alpha", "0.1", t, "1.6.0") for t in ("version", "defaultLocale", "installer")]
-assert (v["DefaultLocale"], l["PackageLocale"], l["Publisher"], l["PackageName"]) == ("en-US", "en-US", "Orvanex", "Nimbet 2 Alpha")
-assert [i[k] for k in ("InstallerType", "NestedInstallerType", "NestedInstallerFiles", "Scope", "ElevationRequirement")] == [
-    "zip", "exe", [{"RelativeFilePath": "Nimbet 2 Alpha/setup.exe"}], "machine", "elevatesSelf"]
-assert i["InstallerSwitches"] == {"Silent": "/S", "SilentWithProgress": "/S", "Log": '/LOG="<LOGPATH>"', "InstallLocation": '/D="<INSTALLPATH>"'}
-assert i["ExpectedReturnCodes"] == [{"InstallerReturnCode": 1, "ReturnResponse": "cancelledByUser"},
-                                    {"InstallerReturnCode": 3, "ReturnResponse": "packageInUse"}]
-assert i["AppsAndFeaturesEntries"] == [{"DisplayName": "Nimbet 2 Alpha", "Publisher": "Orvanex", "DisplayVersion": "0.1", "ProductCode": "Nimbet 2 Alpha"}]
-assert i["Installers"] == [{"Architecture": "x86", "InstallerUrl": "https://example.com/n.zip", "InstallerSha256": sha}]
+assert [(m.pop("PackageIdentifier"), m.pop("PackageVersion"), m.pop("ManifestVersion")) for m in (v, l, i)] == [("Orvanex.Nimbet2Alpha", "0.1", "1.6.0")] * 3
+assert v == {"DefaultLocale": "en-US", "ManifestType": "version"} and (l["ManifestType"], l["PackageLocale"], l["Publisher"], l["PackageName"]) == ("defaultLocale", "en-US", "Orvanex", "Nimbet 2 Alpha")
+assert {k: i[k] for k in ("InstallerType", "NestedInstallerType", "NestedInstallerFiles", "Scope", "ElevationRequirement", "InstallerSwitches", "ExpectedReturnCodes", "AppsAndFeaturesEntries", "Installers")} == {
+    "InstallerType": "zip", "NestedInstallerType": "exe", "NestedInstallerFiles": [{"RelativeFilePath": "Nimbet 2 Alpha/setup.exe"}], "Scope": "machine", "ElevationRequirement": "elevatesSelf",
+    "InstallerSwitches": {"Silent": "/S", "SilentWithProgress": "/S", "Log": '/LOG="<LOGPATH>"', "InstallLocation": '/D="<INSTALLPATH>"'},
+    "ExpectedReturnCodes": [{"InstallerReturnCode": 1, "ReturnResponse": "cancelledByUser"}, {"InstallerReturnCode": 3, "ReturnResponse": "packageInUse"}],
+    "AppsAndFeaturesEntries": [{"DisplayName": "Nimbet 2 Alpha", "Publisher": "Orvanex", "DisplayVersion": "0.1", "ProductCode": "Nimbet 2 Alpha"}],
+    "Installers": [{"Architecture": "x86", "InstallerUrl": "https://example.com/n.zip", "InstallerSha256": sha}]}
 EOF
 (cd release && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS"
 printf x | dd of=$zip bs=1 seek=100 conv=notrunc 2>/dev/null
