@@ -593,6 +593,17 @@ void BlockStartMenuGroup(FaultRun *)
     WriteFileBytes(StartMenuGroupFolder(), "a file where the group would go");
 }
 
+/* A group folder that an earlier install left is used as it is: no call fails. */
+void LeaveGroupFolder(FaultRun *)
+{
+    CreateDirectoryA(StartMenuGroupFolder().c_str(), NULL);
+}
+
+void NoFailedCall(FaultRun *)
+{
+    EXPECT_EQ(std::string::npos, ReadFileBytes(plainLog).find(" failed: "));
+}
+
 /* The run succeeds, and its log names every call that failed on the file. */
 void GroupFailuresLogged(FaultRun *)
 {
@@ -986,7 +997,7 @@ std::vector<Row> Rows()
         /* Deployment: the silent switches of other installers, the help box (exit 0, no log),
            a guessed option refused under /S, an option given twice, a Start menu group that
            cannot be made (still a success). */
-        {"VerySilent", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
+        {"VerySilent", DefaultInstallDir, "", DefaultDir, 8, LeaveGroupFolder, NoFailedCall,
          "/VERYSILENT /log=" + plainLog},
         {"QuotedQuietDriveAndSlash", "c:/e2e/fwd", "", "C:\\e2e\\fwd", 8, nullptr, nullptr,
          "\"/Quiet\" /LOG=" + plainLog + " /D=c:/e2e/fwd"},

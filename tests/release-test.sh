@@ -51,8 +51,9 @@ mv release first && touch -d 2011-11-11 dist/* && chmod 600 dist/calm.mid
 TZ=JST-9 sh "$src/scripts/make-release.sh" dist release >/dev/null
 cmp first/${zip#*/} $zip && cmp first/${iso#*/} $iso || fail "a second pack differs"
 
-# With RELEASE_URL a winget manifest of the zip; the checksums fail once a byte of the zip changes.
-RELEASE_URL=https://example.com/n.zip sh "$src/scripts/make-release.sh" dist release >/dev/null
+# With RELEASE_URL a winget manifest of the zip, readable by all whatever the umask; the checksums
+# fail once a byte of the zip changes.
+(umask 077 && RELEASE_URL=https://example.com/n.zip sh "$src/scripts/make-release.sh" dist release >/dev/null)
 python3 - release/winget "$(sha256sum $zip | cut -c 1-64)" <<'EOF' || fail "winget manifest"
 import sys, yaml
 d, sha = sys.argv[1], sys.argv[2].upper()
@@ -67,6 +68,8 @@ assert {k: i[k] for k in ("InstallerType", "NestedInstallerType", "NestedInstall
     "Installers": [{"Architecture": "x86", "InstallerUrl": "https://example.com/n.zip", "InstallerSha256": sha}]}
 EOF
 (cd release && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS"
+[ "$(stat -c %a release release/winget)" = "755
+755" ] || fail "the release is not readable by others"
 printf x | dd of=$zip bs=1 seek=100 conv=notrunc 2>/dev/null
 ! (cd release && sha256sum --quiet -c SHA256SUMS >/dev/null 2>&1) || fail "SHA256SUMS passes a changed zip"
 
@@ -82,6 +85,8 @@ SIGN_PRODUCT=1 PFX=signer.pfx PFX_PASSWORD=s sh "$src/scripts/make-dist.sh" prod
 osslsigncode verify -CAfile cert.pem -in dist/Nim2Alph.exe >/dev/null || fail "Nim2Alph.exe is not signed"
 for name in tour.kvr options.exe; do cmp product/$name dist/$name; done && cmp "$exe" dist/setup.exe || fail "other files"
 (ls -l --full-time product && cksum product/*) | cmp before - || fail "the maker's folder changed"
+PFX_PASSWORD=s sh "$src/scripts/sign-setup.sh" dist/setup.exe signer.pfx >/dev/null
+! sh "$src/scripts/make-release.sh" dist release | grep 'not signed' || fail "a signed setup.exe is called unsigned"
 cd ..
 
 # Wine learns a drive's type (DriveType 5: CD-ROM) when its wineserver starts; the
