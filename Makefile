@@ -1,17 +1,19 @@
 # Front door over CMake. Each target first installs what it needs from
 # Debian's packages (scripts/install-deps.sh), so a fresh machine needs nothing else.
 #   make        build setup.exe and the tests
-#   make dist [PRODUCT=<folder>]
+#   make dist [PRODUCT=<folder> [SIGN_PRODUCT=1 PFX=<file> ...]]
 #               lay out build/dist: setup.exe beside the sample product files, or
-#               beside the product's own files from <folder>, checked (scripts/make-dist.sh)
+#               beside the product's own files from <folder>, checked, its programs
+#               signed with SIGN_PRODUCT=1 (scripts/make-dist.sh)
 #   make run    run the setup from build/dist under Wine
 #   make test   build and run the whole test suite on Wine
 #   make bench  benchmark setup.exe against its floors and NSIS (QUICK=1: small payloads only)
 #   make sign PFX=<file> [PFX_PASSWORD=<password>] [TIMESTAMP_URL=<url>]
 #               sign build/dist/setup.exe (scripts/sign-setup.sh)
-#   make release [PRODUCT=<folder>] [PFX=<file> ...]
+#   make release [PRODUCT=<folder>] [PFX=<file> ... [SIGN_PRODUCT=1]] [RELEASE_URL=<url>]
 #               make dist, sign it as make sign does when PFX is given, and pack
-#               it into build/release: a zip and a CD image (scripts/make-release.sh)
+#               it into build/release: a zip, a CD image, SHA256SUMS and, with
+#               RELEASE_URL, a winget manifest (scripts/make-release.sh)
 BUILD ?= build
 CMAKE_FLAGS ?=
 QUICK ?=

@@ -140,16 +140,17 @@ int GetProgramsFolder(const ShellCalls *shell, int programs, char *path)
     return TakeItemListPath(shell, list, path);
 }
 
-/* Saves one shell link, replacing a file of the same name. */
+/* Saves one shell link, replacing a file of the same name; a failed call is logged. */
 int SaveLink(const ComCalls *com, const char *linkPath, const char *target, const char *arguments)
 {
     WCHAR widePath[PathSize];
     if (!MultiByteToWideChar(CP_ACP, 0, linkPath, -1, widePath, PathSize))
         return 0;
     IShellLinkA *link = NULL;
-    if (FAILED(com->createInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void **>(&link))))
-        return 0;
+    HRESULT result = com->createInstance(CLSID_ShellLink, NULL, CLSCTX_INPROC_SERVER,
+                                         IID_IShellLinkA, reinterpret_cast<void **>(&link));
+    if (FAILED(result))
+        return LogFailure("CoCreateInstance", linkPath, NULL, (DWORD)result);
     int saved = 0;
     IPersistFile *file = NULL;
     link->SetPath(target);
@@ -157,7 +158,11 @@ int SaveLink(const ComCalls *com, const char *linkPath, const char *target, cons
     link->SetWorkingDirectory(InstallDir);
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void **>(&file))))
     {
-        saved = SUCCEEDED(file->Save(widePath, TRUE));
+        result = file->Save(widePath, TRUE);
+        if (SUCCEEDED(result))
+            saved = 1;
+        else
+            LogFailure("IPersistFile::Save", linkPath, NULL, (DWORD)result);
         file->Release();
     }
     link->Release();
@@ -174,7 +179,11 @@ void CreateShellGroup(int programs)
     if (!LoadShellCalls(&shell) || !LoadComCalls(&com) ||
         !GetProgramsFolder(&shell, programs, folder) || !JoinPath(folder, ProductName))
         return;
-    CreateDirectoryA(folder, NULL);
+    /* A folder left by an earlier install is no failure; a file of its name is. */
+    DWORD attributes = GetFileAttributesA(folder);
+    if ((attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
+        !CreateDirectoryA(folder, NULL))
+        LogFailure("CreateDirectoryA", folder, NULL, 0);
 
     HRESULT initialized = com.initialize(NULL);
     for (int i = 0; i < ItemCount; i++)
@@ -182,7 +191,7 @@ void CreateShellGroup(int programs)
         const GroupItem *item = &GroupItems[i];
         char target[PathSize];
         char linkPath[PathSize];
-        /* A link not made is one missing from the log. */
+        /* A link not made is logged by the call that failed. */
         if (GetItemTarget(item, target) &&
             FormatText(linkPath, sizeof linkPath, "%s\\%s.lnk", folder, item->name) &&
             SaveLink(&com, linkPath, target, item->arguments))

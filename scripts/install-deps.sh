@@ -2,7 +2,8 @@
 # Installs everything the build, the tests and the run command need, from Debian's
 # packages: the mingw-w64 cross toolchain, 32-bit Wine, a virtual X display and
 # CMake/Ninja, osslsigncode and openssl for signing and its test, zip and xorriso
-# for the release's archive and CD image (unzip for their test), and the locale
+# for the release's archive and CD image (unzip for their test, python3-yaml to read
+# its winget manifest), and the locale
 # sources for the tests' Japanese code page. Does nothing when all of it is
 # already present.
 # With the argument "bench" it also installs what only the benchmark needs (NSIS).
@@ -27,6 +28,7 @@ have openssl || need="$need openssl"
 have zip || need="$need zip"
 have unzip || need="$need unzip"
 have xorriso || need="$need xorriso"
+python3 -c 'import yaml' 2>/dev/null || need="$need python3-yaml"
 [ -f /usr/share/i18n/locales/ja_JP ] || need="$need locales"
 if [ "${1:-}" = bench ]; then
     have makensis || need="$need nsis"

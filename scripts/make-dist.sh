@@ -5,7 +5,10 @@
 # it. Everything is checked in a new folder beside DIST_DIR, which replaces it
 # only when all is well; otherwise DIST_DIR stays as it was, and the status is
 # non-zero with one line for each problem.
-# Usage: make-dist.sh PRODUCT_DIR SETUP.EXE DIST_DIR
+# With SIGN_PRODUCT=1 (and PFX, as for scripts/sign-setup.sh) each product file
+# that is a Windows program is signed in the new folder, never in PRODUCT_DIR,
+# before anything is made from the files laid out.
+# Usage: [SIGN_PRODUCT=1 PFX=... PFX_PASSWORD=... TIMESTAMP_URL=...] make-dist.sh PRODUCT_DIR SETUP.EXE DIST_DIR
 set -eu
 product=$1 exe=$2 dist=$3
 . "$(dirname "$0")/product-facts.sh"
@@ -13,6 +16,8 @@ say() { echo "dist: $*" >&2; }
 
 [ -d "$product" ] || { say "$product is not a folder"; exit 1; }
 [ -f "$exe" ] || { say "$exe not found (make builds it)"; exit 1; }
+signing=${SIGN_PRODUCT:-}
+[ "$signing" != 1 ] || [ -n "${PFX:-}" ] || { say "SIGN_PRODUCT=1 needs PFX=<file.pfx>"; exit 1; }
 mkdir -p "$(dirname "$dist")"
 work=$(mktemp -d "$dist.new.XXXXXX")
 trap 'rm -rf "$work" "$work.old"' EXIT
@@ -32,6 +37,22 @@ for name in $product_files; do
     esac
     problems=$((problems + 1))
 done
+
+# A Windows program: "MZ", and at the offset the MS-DOS header keeps at 60, "PE\0\0".
+# Smart App Control blocks an unsigned one on Windows 11 with no way to run it anyway.
+is_program() {
+    [ "$(head -c 2 "$1")" = MZ ] || return 1
+    header=$(od -An -tu4 -j 60 -N 4 "$1" | tr -d ' ')
+    [ -n "$header" ] && [ "$(od -An -tx1 -j "$header" -N 4 "$1" | tr -d ' ')" = 50450000 ]
+}
+if [ $problems -eq 0 ] && [ "$signing" = 1 ]; then
+    for name in $product_files; do
+        if is_program "$work/$name"; then
+            sh "$(dirname "$0")/sign-setup.sh" "$work/$name" "$PFX" "$product_name" >&2 || exit 1
+        fi
+    done
+fi
+# After signing, which makes the programs larger.
 total=$(cat "$work"/* 2>/dev/null | wc -c)
 if [ "$total" -gt "$required_bytes" ]; then
     say "the files total $total bytes, over the $required_bytes of RequiredBytes in setup/manifest.h"

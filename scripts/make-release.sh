@@ -5,9 +5,10 @@
 # root beside an AUTORUN.INF that starts the setup. Both are named
 # <name>-<version> with the name's spaces as hyphens, which a URL and a shell
 # take as they are. Every entry gets one time, one mode and a fixed order, so
-# the same files give the same bytes. RELEASE_DIR is replaced only when both
-# files were made.
-# Usage: make-release.sh DIST_DIR RELEASE_DIR
+# the same files give the same bytes. Beside them SHA256SUMS, for sha256sum -c, and
+# with RELEASE_URL (where the zip will be downloaded from) a winget manifest of
+# the zip in winget/. RELEASE_DIR is replaced only when all of it was made.
+# Usage: [RELEASE_URL=https://...] make-release.sh DIST_DIR RELEASE_DIR
 set -eu
 dist=$1 release=$2
 . "$(dirname "$0")/product-facts.sh"
@@ -21,6 +22,13 @@ command -v xorriso >/dev/null 2>&1 || fail "xorriso is missing (scripts/install-
 for name in setup.exe $product_files; do
     [ -f "$dist/$name" ] || fail "$dist/$name not found (make dist lays it out)"
 done
+url=${RELEASE_URL:-}
+# The manifest holds it as one quoted YAML scalar.
+case $url in
+'' | https://*) ;;
+*) fail "RELEASE_URL must be the https URL of the zip: $url" ;;
+esac
+case $url in *[\"\'\ ]*) fail "RELEASE_URL must not hold quotes or blanks: $url" ;; esac
 
 base="$(echo "$product_name" | tr ' ' '-')-$product_version"
 # The reproducible-builds convention: SOURCE_DATE_EPOCH, else the source's last commit.
@@ -51,8 +59,73 @@ find "$work/zip" "$cd" -exec touch -d "@$epoch" {} +
 SOURCE_DATE_EPOCH=$epoch xorriso -as mkisofs -quiet -r -J -V "$(printf '%.32s' "$product_name")" \
     -o "$work/out/$base.iso" "$cd" 2>"$work/xorriso.log" || fail "xorriso: $(grep -i -m 1 -e failure -e error "$work/xorriso.log")"
 
-chmod 755 "$work/out"
+(cd "$work/out" && sha256sum "$base.zip" "$base.iso" >SHA256SUMS)
+
+# The three files of a multi-file winget manifest (schema 1.6.0): winget unpacks
+# the zip and runs the setup in it. The uninstall entry's key is the product's
+# name, which is what winget matches as the product code.
+id="$product_publisher.$(echo "$product_name" | tr -d ' ')"
+write_manifest() { # the file's name after the identifier, the manifest type; the fields on stdin
+    file="$work/out/winget/$id$1.yaml"
+    printf '%s\n' "# Written by scripts/make-release.sh" "PackageIdentifier: $id" \
+        "PackageVersion: '$product_version'" >"$file"
+    cat >>"$file"
+    printf '%s\n' "ManifestType: $2" "ManifestVersion: 1.6.0" >>"$file"
+}
+if [ -n "$url" ]; then
+    mkdir "$work/out/winget"
+    sha=$(sha256sum "$work/out/$base.zip" | cut -d ' ' -f 1 | tr a-f A-F)
+    echo "DefaultLocale: en-US" | write_manifest "" version
+    write_manifest .locale.en-US defaultLocale <<EOF
+PackageLocale: en-US
+Publisher: $product_publisher
+PackageName: $product_name
+License: Proprietary
+ShortDescription: $product_name, installed by its own setup.
+EOF
+    write_manifest .installer installer <<EOF
+InstallerType: zip
+NestedInstallerType: exe
+NestedInstallerFiles:
+  - RelativeFilePath: $product_name/setup.exe
+Scope: machine
+ElevationRequirement: elevatesSelf
+InstallModes:
+  - interactive
+  - silent
+  - silentWithProgress
+InstallerSwitches:
+  Silent: /S
+  SilentWithProgress: /S
+  Log: /LOG="<LOGPATH>"
+  InstallLocation: /D="<INSTALLPATH>"
+ExpectedReturnCodes:
+  - InstallerReturnCode: 1
+    ReturnResponse: cancelledByUser
+  - InstallerReturnCode: 3
+    ReturnResponse: packageInUse
+AppsAndFeaturesEntries:
+  - DisplayName: $product_name
+    Publisher: $product_publisher
+    DisplayVersion: '$product_version'
+    ProductCode: $product_name
+Installers:
+  - Architecture: x86
+    InstallerUrl: '$url'
+    InstallerSha256: $sha
+EOF
+fi
+
+chmod -R a+rX "$work/out"
 [ ! -e "$release" ] || mv "$release" "$work.old"
 mv "$work/out" "$release"
 echo "release: $release:"
 ls -l "$release" | sed 1d
+# What the maker may not have meant, one line each.
+[ -n "$url" ] || echo "release: no winget manifest: RELEASE_URL=<https URL of the zip> writes one"
+# A signed program has a certificate table, data directory 4: its size 156 bytes after "PE".
+header=$(od -An -tu4 -j 60 -N 4 "$dist/setup.exe" | tr -d ' ')
+[ "$(od -An -tu4 -j $((header + 156)) -N 4 "$dist/setup.exe" | tr -d ' ')" != 0 ] ||
+    echo "release: setup.exe is not signed: make release PFX=<file.pfx> signs it"
+! grep -q 'SAMPLE FILE - not part of any product' "$dist/$(echo "$product_files" | head -n 1)" ||
+    echo "release: the release holds the sample files: make release PRODUCT=<folder> packs the product's"

@@ -18,6 +18,8 @@
 namespace
 {
 
+const char OldWindowsText[] = "Nimbet does not work with this version of Windows.";
+
 /*
  * Windows 3.x and older report a major version below 4; the setup needs the 4.0
  * shell. Asked once at the start of every run, so the log's first lines are
@@ -47,7 +49,7 @@ void InitInputPage(HWND dialog)
 {
     if (!IsSupportedWindows())
     {
-        TellUser(dialog, "Nimbet does not work with this version of Windows.");
+        TellUser(dialog, OldWindowsText);
         /* The page is still set up; the dialog closes once initialisation returns. */
         EndDialog(dialog, ExitFailed);
     }
@@ -208,5 +210,11 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 int InstallUnattended(void)
 {
-    return IsSupportedWindows() ? RunInstall(NULL) : ExitFailed;
+    /* The log then holds what the dialog would have said. */
+    if (!IsSupportedWindows())
+    {
+        TellUser(NULL, OldWindowsText);
+        return ExitFailed;
+    }
+    return RunInstall(NULL);
 }

@@ -1,8 +1,9 @@
 /*
  * The program's entry. The setup links no C runtime (a stock Windows 95 has
  * none), so the process starts here, runs WinMain and leaves by ExitProcess
- * with the setup's exit code. The entry also reads the command line's options
- * and opens the log before any other work.
+ * with the setup's exit code. The entry also reads the command line's options,
+ * the whole line first, and only then opens the log, so that an option given
+ * twice makes nothing for the one that does not count.
  */
 #include <windows.h>
 #include "install/paths.h"
@@ -75,7 +76,8 @@ int IsAbsolute(const char *path)
 {
     if (path[0] == '\\')
         return path[1] == '\\' && path[2] != '\\';
-    return path[1] == ':' && path[2] == '\\';
+    /* The platform takes '/' after the drive as the field does. */
+    return path[1] == ':' && (path[2] == '\\' || path[2] == '/');
 }
 
 /* Copies length bytes of value and a terminator into a PathSize buffer; 0, to untouched, when
@@ -90,17 +92,35 @@ int CopyValue(char *to, const char *value, int length)
     return 1;
 }
 
+/* Logs format with length bytes of text (cut to a path's size) and more for its two %s. */
+void LogPart(const char *format, const char *text, int length, const char *more)
+{
+    char shown[PathSize];
+    CopyValue(shown, text, length < PathSize ? length : PathSize - 1);
+    Log(format, shown, more);
+}
+
 /*
  * /D's value, length bytes, without its leading blanks and a pair of quotes
  * around it. Returns 0, leaving InstallDir alone, when it is no absolute
- * directory or does not fit a path.
+ * directory or does not fit a path; the log then says which, with the value.
  */
 int TakeDirectory(const char *value, int length)
 {
     for (; length > 0 && EndsWord(*value); length--)
         value++;
     value = Unquote(value, &length);
-    return length >= 3 && IsAbsolute(value) && CopyValue(InstallDir, value, length);
+    const char *why = "not absolute";
+    if (length == 0)
+        why = "empty";
+    else if (length >= 3 && IsAbsolute(value))
+    {
+        if (CopyValue(InstallDir, value, length))
+            return 1;
+        why = "too long";
+    }
+    LogPart("Refused directory \"%s\": %s", value, length, why);
+    return 0;
 }
 
 /*
@@ -118,14 +138,45 @@ void TakeLog(const char *value, int length)
         LogFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
 }
 
+/* What the command line asks for beyond the globals it sets: the last /LOG's value, /D's
+ * (NULL for none), the first word that looks like an option but is none, and /? or /HELP. */
+struct Options
+{
+    const char *log;
+    int logLength;
+    const char *directory;
+    int directoryLength;
+    const char *unknown;
+    int unknownLength;
+    int help;
+};
+
+/* Whether the word, length bytes, is name (lower case) whole, in any case. */
+int IsWord(const char *word, int length, const char *name)
+{
+    return length == lstrlenA(name) && IsOption(word, name);
+}
+
+/* /S and the spellings administrators know from other installers. */
+int IsSilentWord(const char *word, int length)
+{
+    static const char *const names[] = {"/s", "/silent", "/verysilent", "/quiet", "/q"};
+    for (const char *name : names)
+    {
+        if (IsWord(word, length, name))
+            return 1;
+    }
+    return 0;
+}
+
 /*
- * The options /S, /LOG=<file> and /D=<directory>, in any case, each bare or
- * wrapped whole in quotes. /LOG's value is in quotes or runs to the next blank.
- * /D comes last: it runs to the end of the line, trailing blanks dropped, so
- * its value may hold spaces. Anything else is ignored. Returns 0 when /D's
- * directory was refused.
+ * The options /S (and its spellings), /LOG=<file>, /VERIFY, /? or /HELP and
+ * /D=<directory>, in any case, each bare or wrapped whole in quotes. /LOG's
+ * value is in quotes or runs to the next blank; the last /LOG counts. /D
+ * comes last: it runs to the end of the line, trailing blanks dropped, so its
+ * value may hold spaces. Sets Unattended and VerifyOnly; nothing is opened here.
  */
-int ReadOptions(const char *word)
+void ReadOptions(const char *word, Options *options)
 {
     const char *last = word + lstrlenA(word);
     while (last > word && EndsWord(last[-1]))
@@ -135,16 +186,41 @@ int ReadOptions(const char *word)
         end = WordEnd(word);
         int length = (int)(end - word);
         const char *option = Unquote(word, &length);
-        /* Less a quoted option's closing quote, which ends the line. */
         if (IsOption(option, "/d="))
-            return TakeDirectory(option + 3, (int)(last - option) - 3 - (option != word));
+        {
+            /* Less a quoted option's closing quote, which ends the line. */
+            options->directory = option + 3;
+            options->directoryLength = (int)(last - option) - 3 - (option != word);
+            return;
+        }
         if (IsOption(option, "/log="))
-            TakeLog(option + 5, length - 5);
-        if (length == 2 && IsOption(option, "/s"))
+        {
+            options->log = option + 5;
+            options->logLength = length - 5;
+        }
+        else if (IsSilentWord(option, length))
             Unattended = 1;
+        else if (IsWord(option, length, "/verify"))
+            VerifyOnly = 1;
+        else if (IsWord(option, length, "/?") || IsWord(option, length, "/help"))
+            options->help = 1;
+        else if (!options->unknown && (word[0] == '/' || (word[0] == '"' && word[1] == '/')))
+        {
+            /* Quoted at one end only, a word is no option either. */
+            options->unknown = word;
+            options->unknownLength = (int)(end - word);
+        }
     }
-    return 1;
 }
+
+/* One string, to keep the program small. */
+const char HelpText[] = "/S\tinstall with no window (also /SILENT, /VERYSILENT, /QUIET, /Q)\n"
+                        "/LOG=file\twrite a log\n"
+                        "/D=directory\tinstall there; last on the line\n"
+                        "/VERIFY\tcheck the setup's files, install nothing\n"
+                        "/?, /HELP\tthis text\n\n"
+                        "Exit codes: 0 installed, 1 cancelled, 2 refused or failed,\n"
+                        "3 a product file is in use (nothing changed)";
 
 } // namespace
 
@@ -156,14 +232,30 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     Instance = instance;
     GetSourceDirectory();
     FormatText(InstallDir, PathSize, "%s", DefaultInstallDir);
-    int directoryFits = ReadOptions(commandLine);
+    Options options = {};
+    ReadOptions(commandLine, &options);
+    if (options.help)
+    {
+        MessageBoxA(NULL, HelpText, SetupTitle, MB_OK);
+        return ExitInstalled;
+    }
+    if (options.log)
+        TakeLog(options.log, options.logLength);
     if (LogFile == INVALID_HANDLE_VALUE)
     {
         TellUser(NULL, "Could not create the setup log.");
         return ExitFailed;
     }
+    int directoryFits =
+        !options.directory || TakeDirectory(options.directory, options.directoryLength);
     if (Unattended)
     {
+        /* No one is there to see a guessed switch ignored: refuse it. */
+        if (options.unknown)
+        {
+            LogPart("Unknown option %s", options.unknown, options.unknownLength, NULL);
+            return ExitFailed;
+        }
         /* A refused directory is none: the run stops at the directory and says so. */
         if (!directoryFits)
             InstallDir[0] = '\0';

@@ -22,4 +22,6 @@ extern short FilesCopied;          /* table entries handled so far by the copy *
 extern int Unattended;             /* /S: install with no window and no message box */
 extern HANDLE LogFile;             /* /LOG's file; 0 without one, -1 when it could not be made */
 
+extern int VerifyOnly; /* /VERIFY: check the setup's files against the table and install nothing */
+
 #endif

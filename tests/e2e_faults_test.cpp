@@ -183,6 +183,13 @@ const char unsetupInUse[] =
     "Unsetup.bat is in use by another program. Close that program, then press Retry.";
 const char notesInUse[] =
     "Notes.doc is in use by Nimbet Notes Editor. Close that program, then press Retry.";
+const char helpText[] = "/S\tinstall with no window (also /SILENT, /VERYSILENT, /QUIET, /Q)\n"
+                        "/LOG=file\twrite a log\n"
+                        "/D=directory\tinstall there; last on the line\n"
+                        "/VERIFY\tcheck the setup's files, install nothing\n"
+                        "/?, /HELP\tthis text\n\n"
+                        "Exit codes: 0 installed, 1 cancelled, 2 refused or failed,\n"
+                        "3 a product file is in use (nothing changed)";
 
 /* The logs rows ask for: one named plainly, one quoted (its folder made for every row), one not. */
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
@@ -353,6 +360,7 @@ class FaultRun : public testing::TestWithParam<Row>
         RemoveTree(fillDir);
         RemoveTree(plantedMarker);
         SetEnvironmentVariableA("STATUS_HOOK_PAUSE", NULL);
+        DeleteFileA(plainLog.c_str());
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
         RestoreUninstallList();
@@ -520,11 +528,13 @@ class FaultRun : public testing::TestWithParam<Row>
 
     /*
      * On completion the group description names the directory as entered, in
-     * full, unless a directory of its name stands in the way.
+     * full, unless a directory of its name stands in the way (or a file stands
+     * where the group goes).
      */
     void ExpectStartMenuFor(const Row &row, bool completed)
     {
-        if (!completed || DirectoryExists(WindowsDirectoryFile("SETUP.INI")))
+        if (!completed || DirectoryExists(WindowsDirectoryFile("SETUP.INI")) ||
+            FileExists(StartMenuGroupFolder()))
             return;
         std::string ini = ReadFileBytes(WindowsDirectoryFile("SETUP.INI"));
         std::string lastLineEnd = ",,,,\"" + row.field + "\"\r\n";
@@ -537,17 +547,19 @@ class FaultRun : public testing::TestWithParam<Row>
             Lower(LongName(ReadShellLink(StartMenuGroupFolder() + "\\Nimbet 2 Alpha.lnk").target)));
     }
 
-    /* The message of a setup that ends with exit code 2 before its dialog: a box owned by none. */
-    std::string MessageBeforeDialog(const std::string &arguments)
+    /* The message of a setup that ends before its dialog (exit code 2, or 0 for the help): a box
+       owned by none, with OK. */
+    std::string MessageBeforeDialog(const std::string &arguments, DWORD code = 2)
     {
         process_ = StartSetup(DistFile("setup.exe"), DistDir, arguments);
         RemoteMessageBox box = {};
         EXPECT_TRUE(WaitForMessageBox(process_.info.dwProcessId, WaitMs, &box));
         EXPECT_EQ(SetupTitle, box.caption);
         EXPECT_EQ(nullptr, box.owner);
+        EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons);
         EXPECT_EQ(nullptr, FindSetupDialog(process_.info.dwProcessId)) << "the dialog came first";
         AnswerMessageBox(box);
-        EXPECT_EQ(2u, EndRun(nullptr, false));
+        EXPECT_EQ(code, EndRun(nullptr, false));
         return box.text;
     }
 
@@ -577,7 +589,10 @@ void ExpectLogFor(const Row &row, DWORD code)
         return;
     std::string log =
         ReadFileBytes(row.arguments.find(spacedLog) != std::string::npos ? spacedLog : plainLog);
-    EXPECT_TRUE(row.message.empty() || log.find("\r\n" + row.message + "\r\n") != log.npos) << log;
+    /* The command line's own refusals come first, before the versions. */
+    EXPECT_TRUE(row.message.empty() ||
+                ("\r\n" + log).find("\r\n" + row.message + "\r\n") != log.npos)
+        << log;
     std::string last = "\r\nExit code " + std::to_string(code) + "\r\n";
     EXPECT_EQ(last, log.substr(log.size() - std::min(log.size(), last.size()))) << log;
 }
@@ -593,7 +608,12 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 
     std::string outcome = row.message;
     std::string arguments = Lower(row.arguments + " ");
-    if (arguments.find("/s ") != std::string::npos || arguments.find("/s\" ") != std::string::npos)
+    bool unattended = false;
+    for (const char *silent : {"/s ", "/s\" ", "/verysilent ", "/quiet\" "})
+        unattended |= arguments.find(silent) != std::string::npos;
+    if (row.message == helpText)
+        EXPECT_EQ(helpText, outcome = MessageBeforeDialog(row.arguments, 0));
+    else if (unattended)
         ExpectLogFor(row, RunUnattended(row.arguments));
     else if (row.message == noLog)
         outcome = MessageBeforeDialog(row.arguments);
@@ -631,6 +651,37 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         row.verify(this);
     for (const std::string &change : Changes(before, TakeSnapshot()))
         EXPECT_TRUE(IsAllowedChange(PathOf(change), row, completed)) << "changed: " << change;
+}
+
+/* For the rows that must make no log (Clean removes one that an earlier row made). */
+void NoLogMade(FaultRun *)
+{
+    EXPECT_FALSE(FileExists(plainLog));
+}
+
+void BlockStartMenuGroup(FaultRun *)
+{
+    WriteFileBytes(StartMenuGroupFolder(), "a file where the group would go");
+}
+
+/* A group folder that an earlier install left is used as it is: no call fails. */
+void LeaveGroupFolder(FaultRun *)
+{
+    CreateDirectoryA(StartMenuGroupFolder().c_str(), NULL);
+}
+
+void NoFailedCall(FaultRun *)
+{
+    EXPECT_EQ(std::string::npos, ReadFileBytes(plainLog).find(" failed: "));
+}
+
+/* The run succeeds, and its log names every call that failed on the file. */
+void GroupFailuresLogged(FaultRun *)
+{
+    std::string log = ReadFileBytes(plainLog), group = StartMenuGroupFolder();
+    EXPECT_NE(log.npos, log.find("\r\nCreateDirectoryA(" + group + ") failed: 183 ")) << log;
+    std::string lastLink = group + "\\Uninstall Nimbet 2 Alpha.lnk";
+    EXPECT_NE(log.npos, log.find("\r\nIPersistFile::Save(" + lastLink + ") failed: ")) << log;
 }
 
 void BlockWithFile(FaultRun *)
@@ -1100,9 +1151,9 @@ std::vector<Row> Rows()
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
          nullptr, "", nullptr, HKEY_CURRENT_USER},
         /* The directory on the command line, in quotes or not; too long, not absolute or
-           quoted at one end only, it is refused. /Silent is no /S. */
+           quoted at one end only, it is refused. /Silently and /Qx are no /S. */
         {"DirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
-         "/Silent /D=c:\\Other Place"},
+         "/Silently /Qx /D=c:\\Other Place"},
         {"QuotedDirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
          "/x /d=\"c:\\Other Place\"  "},
         {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
@@ -1114,15 +1165,16 @@ std::vector<Row> Rows()
          "/S /LOG=\"" + spacedLog + "\" /D=  c:\\Silent Nimbet"},
         {"UnattendedQuotedOptions", "c:\\e2e\\a b", "", "c:\\e2e\\a b", 8, nullptr, nullptr,
          "\"/S\" \"/LOG=" + spacedLog + "\" \"/D=c:\\e2e\\a b\""},
-        {"UnattendedRelative", "nimrel", noDirectory, "", 0, nullptr, nullptr,
-         "/S /LOG=" + plainLog + " /D=nimrel"},
+        {"UnattendedRelative", "nimrel", "Refused directory \"nimrel\": not absolute", "", 0,
+         nullptr, nullptr, "/S /LOG=" + plainLog + " /D=nimrel"},
         {"UnattendedDriveRelative", "c:nimrel", noDirectory, "", 0, nullptr, nullptr,
          "/S /LOG=" + plainLog + " /D=c:nimrel"},
         {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
          nullptr, "/s /log=" + plainLog},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
          "/Log=" + plainLog + " /S /D=q:\\x"},
-        {"UnattendedDirectoryTooLong", longest + "x", noDirectory, "", 0, nullptr, nullptr,
+        {"UnattendedDirectoryTooLong", longest + "x",
+         "Refused directory \"" + longest + "\": too long", "", 0, nullptr, nullptr,
          "/S /LOG=" + plainLog + " /D=" + longest + "x"},
         /* No log, nothing done: a missing folder, a path too long, a quote not closed. */
         {"LogCannotBeCreated", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
@@ -1133,6 +1185,25 @@ std::vector<Row> Rows()
          "/S /LOG=c:\\e2e\\" + std::string(253, 'x')},
         {"UnattendedLogQuoteNotClosed", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
          "/S /LOG=\"" + plainLog},
+        /* Deployment: the silent switches of other installers, the help box (exit 0, no log),
+           a guessed option refused under /S, an option given twice, a Start menu group that
+           cannot be made (still a success). */
+        {"VerySilent", DefaultInstallDir, "", DefaultDir, 8, LeaveGroupFolder, NoFailedCall,
+         "/VERYSILENT /log=" + plainLog},
+        {"QuotedQuietDriveAndSlash", "c:/e2e/fwd", "", "C:\\e2e\\fwd", 8, nullptr, nullptr,
+         "\"/Quiet\" /LOG=" + plainLog + " /D=c:/e2e/fwd"},
+        {"Help", "", helpText, "", 0, nullptr, NoLogMade,
+         "/S /LOG=" + plainLog + " /? /Verify /D=c:\\e2e\\help"},
+        {"UnattendedDirectoryWithColon", "", "Unknown option /D:C:\\e2e\\x", "", 0, nullptr,
+         nullptr, "/S /LOG=" + plainLog + " /D:C:\\e2e\\x"},
+        {"UnattendedDirectoryQuotedAndMore", "", "Unknown option \"/D=C:\\e2e\\x\"y", "", 0,
+         nullptr, nullptr, "\"/D=C:\\e2e\\x\"y /LOG=" + plainLog + " /S"},
+        {"UnattendedDirectoryEmpty", "", "Refused directory \"\": empty", "", 0, nullptr, nullptr,
+         "/S /LOG=" + plainLog + " /D=\"\"  "},
+        {"UnattendedSecondLogRefused", DefaultInstallDir, noLog, "", 0, nullptr, NoLogMade,
+         "/S /LOG=" + plainLog + " /LOG=" + missingLog},
+        {"UnattendedStartMenuGroupBlocked", DefaultInstallDir, "", DefaultDir, 8,
+         BlockStartMenuGroup, GroupFailuresLogged, "/S /LOG=" + plainLog},
     };
 }
 

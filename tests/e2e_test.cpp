@@ -333,7 +333,9 @@ TEST_F(SetupRun, OldWindowsIsRefused)
     EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons);
     AnswerMessageBox(box);
     EXPECT_EQ(2u, ExitCode());
-    EXPECT_EQ(2u, RunUnattended("/S")) << "unattended, the exit code alone tells";
+    std::string log = DistFile("old.log");
+    EXPECT_EQ(2u, RunUnattended("/S /LOG=" + log)) << "unattended, no box: the exit code tells";
+    EXPECT_NE(std::string::npos, ReadFileBytes(log).find("\r\n" + box.text + "\r\n"));
     EXPECT_TRUE(before == TracesOfInstall());
 }
 

@@ -29,9 +29,11 @@ refuse 'echo >>tour.kvr' 'dist: the files total 4000001 bytes, over the 4000000 
 refuse 'rm Nim2Alph.exe options.exe' "$(printf 'dist: Nim2Alph.exe is missing from case\ndist: options.exe is missing from case')"
 
 export SOURCE_DATE_EPOCH=946684800 TZ=UTC # 2000-01-01 00:00:00; the listings below pinned
-sh "$src/scripts/make-release.sh" dist release
+notes=$(sh "$src/scripts/make-release.sh" dist release | grep -v -e '^release: release:' -e '^-')
+[ "$notes" = "release: no winget manifest: RELEASE_URL=<https URL of the zip> writes one
+release: setup.exe is not signed: make release PFX=<file.pfx> signs it" ] && [ ! -e release/winget ] || fail "notes: $notes"
 zip=release/Nimbet-2-Alpha-0.1.zip iso=release/Nimbet-2-Alpha-0.1.iso
-[ "$(ls release | paste -s -d ' ' -)" = "${iso#*/} ${zip#*/}" ] || fail "release holds $(ls release)"
+[ "$(ls release | paste -s -d ' ' -)" = "${iso#*/} ${zip#*/} SHA256SUMS" ] || fail "release holds $(ls release)"
 printf 'Nimbet 2 Alpha/%s\n' "" setup.exe $files >expected.zip
 printf "'/%s'\n" AUTORUN.INF setup.exe $files | LC_ALL=C sort >expected.iso
 unzip -Z1 $zip | diff expected.zip - || fail "zip listing"
@@ -48,6 +50,44 @@ printf '[autorun]\r\nopen=setup.exe\r\nicon=setup.exe\r\n' | cmp - cd/AUTORUN.IN
 mv release first && touch -d 2011-11-11 dist/* && chmod 600 dist/calm.mid
 TZ=JST-9 sh "$src/scripts/make-release.sh" dist release >/dev/null
 cmp first/${zip#*/} $zip && cmp first/${iso#*/} $iso || fail "a second pack differs"
+
+# With RELEASE_URL a winget manifest of the zip, readable by all whatever the umask; the checksums
+# fail once a byte of the zip changes.
+(umask 077 && RELEASE_URL=https://example.com/n.zip sh "$src/scripts/make-release.sh" dist release >/dev/null)
+python3 - release/winget "$(sha256sum $zip | cut -c 1-64)" <<'EOF' || fail "winget manifest"
+import sys, yaml
+d, sha = sys.argv[1], sys.argv[2].upper()
+v, l, i = (yaml.safe_load(open(d + "/Orvanex.Nimbet2Alpha" + n + ".yaml")) for n in ("", ".locale.en-US", ".installer"))
+assert [(m.pop("PackageIdentifier"), m.pop("PackageVersion"), m.pop("ManifestVersion")) for m in (v, l, i)] == [("Orvanex.Nimbet2Alpha", "0.1", "1.6.0")] * 3
+assert v == {"DefaultLocale": "en-US", "ManifestType": "version"} and (l["ManifestType"], l["PackageLocale"], l["Publisher"], l["PackageName"]) == ("defaultLocale", "en-US", "Orvanex", "Nimbet 2 Alpha")
+assert {k: i[k] for k in ("InstallerType", "NestedInstallerType", "NestedInstallerFiles", "Scope", "ElevationRequirement", "InstallerSwitches", "ExpectedReturnCodes", "AppsAndFeaturesEntries", "Installers")} == {
+    "InstallerType": "zip", "NestedInstallerType": "exe", "NestedInstallerFiles": [{"RelativeFilePath": "Nimbet 2 Alpha/setup.exe"}], "Scope": "machine", "ElevationRequirement": "elevatesSelf",
+    "InstallerSwitches": {"Silent": "/S", "SilentWithProgress": "/S", "Log": '/LOG="<LOGPATH>"', "InstallLocation": '/D="<INSTALLPATH>"'},
+    "ExpectedReturnCodes": [{"InstallerReturnCode": 1, "ReturnResponse": "cancelledByUser"}, {"InstallerReturnCode": 3, "ReturnResponse": "packageInUse"}],
+    "AppsAndFeaturesEntries": [{"DisplayName": "Nimbet 2 Alpha", "Publisher": "Orvanex", "DisplayVersion": "0.1", "ProductCode": "Nimbet 2 Alpha"}],
+    "Installers": [{"Architecture": "x86", "InstallerUrl": "https://example.com/n.zip", "InstallerSha256": sha}]}
+EOF
+(cd release && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS"
+[ "$(stat -c %a release release/winget)" = "755
+755" ] || fail "the release is not readable by others"
+printf x | dd of=$zip bs=1 seek=100 conv=notrunc 2>/dev/null
+! (cd release && sha256sum --quiet -c SHA256SUMS >/dev/null 2>&1) || fail "SHA256SUMS passes a changed zip"
+
+# SIGN_PRODUCT=1 signs a program among the product's files in dist only; without it, or for
+# other files (a text options.exe), dist holds the maker's bytes.
+mkdir sp && cp -RL product sp/product && cp "$exe" sp/product/Nim2Alph.exe && cd sp
+openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 -subj "/CN=Orvanex test" \
+    -addext extendedKeyUsage=codeSigning -addext keyUsage=critical,digitalSignature 2>/dev/null
+PFX_PASSWORD=s openssl pkcs12 -export -inkey key.pem -in cert.pem -out signer.pfx -passout env:PFX_PASSWORD
+sh "$src/scripts/make-dist.sh" product "$exe" dist >/dev/null && cmp "$exe" dist/Nim2Alph.exe || fail "signed unasked"
+(ls -l --full-time product && cksum product/*) >before
+SIGN_PRODUCT=1 PFX=signer.pfx PFX_PASSWORD=s sh "$src/scripts/make-dist.sh" product "$exe" dist >/dev/null 2>&1
+osslsigncode verify -CAfile cert.pem -in dist/Nim2Alph.exe >/dev/null || fail "Nim2Alph.exe is not signed"
+for name in tour.kvr options.exe; do cmp product/$name dist/$name; done && cmp "$exe" dist/setup.exe || fail "other files"
+(ls -l --full-time product && cksum product/*) | cmp before - || fail "the maker's folder changed"
+PFX_PASSWORD=s sh "$src/scripts/sign-setup.sh" dist/setup.exe signer.pfx >/dev/null
+! sh "$src/scripts/make-release.sh" dist release | grep 'not signed' || fail "a signed setup.exe is called unsigned"
+cd ..
 
 # Wine learns a drive's type (DriveType 5: CD-ROM) when its wineserver starts; the
 # restarted server and the desktop it starts must not hold ctest's output open.
