@@ -2,32 +2,47 @@
  * statushook.dll: a call-window-return hook that the end-to-end tests set on
  * the setup's dialog thread. Wine loads it into the setup's process, where it
  * appends every text the status line receives, one per line, to the file named
- * by STATUS_HOOK_LOG in the setup's environment.
+ * by STATUS_HOOK_LOG in the setup's environment. A completion text shown while
+ * Continue or Cancel is still visible adds a line saying so: a test that polls
+ * sees the page only once it is whole.
  */
 #include <windows.h>
 #include "setup/dialog.h"
+
+namespace
+{
+
+void Append(const char *text)
+{
+    char path[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("STATUS_HOOK_LOG", path, sizeof path);
+    if (length > 0 && length < sizeof path)
+    {
+        HANDLE log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        if (log != INVALID_HANDLE_VALUE)
+        {
+            DWORD written = 0;
+            WriteFile(log, text, lstrlenA(text), &written, NULL);
+            WriteFile(log, "\n", 1, &written, NULL);
+            CloseHandle(log);
+        }
+    }
+}
+
+} // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     StatusHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *call = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
-    if (code == HC_ACTION && call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == CTL_STATUS)
-    {
-        char path[MAX_PATH];
-        DWORD length = GetEnvironmentVariableA("STATUS_HOOK_LOG", path, sizeof path);
-        if (length > 0 && length < sizeof path)
-        {
-            HANDLE log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                     NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-            if (log != INVALID_HANDLE_VALUE)
-            {
-                const char *text = reinterpret_cast<const char *>(call->lParam);
-                DWORD written = 0;
-                WriteFile(log, text, lstrlenA(text), &written, NULL);
-                WriteFile(log, "\n", 1, &written, NULL);
-                CloseHandle(log);
-            }
-        }
-    }
+    int id = code == HC_ACTION ? GetDlgCtrlID(call->hwnd) : 0;
+    if (id == CTL_STATUS && call->message == WM_SETTEXT)
+        Append(reinterpret_cast<const char *>(call->lParam));
+    HWND dialog = id ? GetParent(call->hwnd) : NULL;
+    if (id == CTL_DONE && call->message == WM_SHOWWINDOW && call->wParam &&
+        (IsWindowVisible(GetDlgItem(dialog, CTL_CONTINUE)) ||
+         IsWindowVisible(GetDlgItem(dialog, CTL_CANCEL))))
+        Append("<the completion text shown with Continue or Cancel still visible>");
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
