@@ -805,13 +805,11 @@ void FillTheDrive(FaultRun *run)
     run->extraDrives_.push_back(fillDrive);
 }
 
-/*
- * The log read as a whole, and the faults around it: a folder in the way of a backup, a
- * directory option of three backslashes, earlier entries with more than one subkey.
- */
+/* The log read whole, and faults the rows above do not reach. */
 
-/* The log's lines without their CR LF; a line cut by a break of its own shows as two. */
-std::vector<std::string> LogLines()
+/* Each of the log's lines (a line break inside one makes two) against the expected ones, in
+   order; the free clusters, which vary, as "#". */
+void ExpectLogLines(const std::vector<std::string> &expected)
 {
     std::string log = ReadFileBytes(plainLog);
     std::vector<std::string> lines;
@@ -819,18 +817,9 @@ std::vector<std::string> LogLines()
     {
         end = std::min(log.find("\r\n", start), log.size());
         lines.push_back(log.substr(start, end - start));
+        if (lines.back().rfind("Free: ", 0) == 0)
+            lines.back().replace(6, lines.back().find(' ', 6) - 6, "#");
     }
-    return lines;
-}
-
-/* Each of the log's lines against the expected ones, in order; the free clusters, which vary,
-   as "#". */
-void ExpectLogLines(const std::vector<std::string> &expected)
-{
-    std::vector<std::string> lines = LogLines();
-    for (std::string &line : lines)
-        if (line.rfind("Free: ", 0) == 0)
-            line.replace(6, line.find(' ', 6) - 6, "#");
     for (size_t i = 0; i < std::max(lines.size(), expected.size()); i++)
         EXPECT_EQ(i < expected.size() ? expected[i] : "<none>",
                   i < lines.size() ? lines[i] : "<none>")
@@ -842,22 +831,15 @@ const std::string firstLine = "Nimbet 2 Alpha Setup 0.1, Windows 6.1.7601";
 
 void SourceMissingLogged(FaultRun *)
 {
-    ExpectLogLines({firstLine,
-                    "\"C:\\e2e\\dist\\setup.exe\" /s /log=" + plainLog,
-                    "Directory: c:\\Nimbet 2 Alpha",
-                    "Free: # clusters of 4096 bytes",
-                    "Creating directory..",
-                    "Created c:\\Nimbet 2 Alpha",
-                    "Copying files.",
-                    "Copying files... 12% completed",
-                    "Copied c:\\Nimbet 2 Alpha\\Nim2Alph.exe",
-                    "Copying files... 25% completed",
-                    "Copied c:\\Nimbet 2 Alpha\\tour.kvr",
+    ExpectLogLines({firstLine, "\"C:\\e2e\\dist\\setup.exe\" /s /log=" + plainLog,
+                    "Directory: c:\\Nimbet 2 Alpha", "Free: # clusters of 4096 bytes",
+                    "Creating directory..", "Created c:\\Nimbet 2 Alpha", "Copying files.",
+                    "Copying files... 12% completed", "Copied c:\\Nimbet 2 Alpha\\Nim2Alph.exe",
+                    "Copying files... 25% completed", "Copied c:\\Nimbet 2 Alpha\\tour.kvr",
                     "Copying files... 37% completed",
                     "CopyFileA(C:\\e2e\\dist\\calm.mid, c:\\Nimbet 2 Alpha\\calm.mid) failed: 2 "
                     "File not found. ",
-                    "Could not copy calm.mid",
-                    "Exit code 2"});
+                    "Could not copy calm.mid", "Exit code 2"});
 }
 
 /* Windows 95 keeps its version in the build number's high word; the log gives 950 alone. */
@@ -872,7 +854,7 @@ void SetWindows95(FaultRun *)
 
 void Windows95Logged(FaultRun *)
 {
-    EXPECT_EQ("Nimbet 2 Alpha Setup 0.1, Windows 4.0.950", LogLines().at(0));
+    EXPECT_EQ(0u, ReadFileBytes(plainLog).find("Nimbet 2 Alpha Setup 0.1, Windows 4.0.950\r\n"));
 }
 
 /* An earlier run's log, longer than this run's: nothing of it may stay. */
@@ -1060,7 +1042,7 @@ std::vector<Row> Rows()
          "/S /LOG=c:\\e2e\\" + std::string(253, 'x')},
         {"UnattendedLogQuoteNotClosed", DefaultInstallDir, noLog, "", 0, nullptr, nullptr,
          "/S /LOG=\"" + plainLog},
-        /* The log read as a whole, and faults a row above does not reach. */
+        /* The log read whole, and faults the rows above do not reach. */
         {"UnattendedOnWindows95", DefaultInstallDir, "", DefaultDir, 8, SetWindows95,
          Windows95Logged, "/S /LOG=" + plainLog},
         {"UnattendedOverAnOlderLog", DefaultInstallDir, "", DefaultDir, 8, WriteOlderLog, nullptr,

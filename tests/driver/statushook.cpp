@@ -9,40 +9,35 @@
 #include <windows.h>
 #include "setup/dialog.h"
 
-namespace
-{
-
-void Append(const char *text)
-{
-    char path[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("STATUS_HOOK_LOG", path, sizeof path);
-    if (length > 0 && length < sizeof path)
-    {
-        HANDLE log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
-        if (log != INVALID_HANDLE_VALUE)
-        {
-            DWORD written = 0;
-            WriteFile(log, text, lstrlenA(text), &written, NULL);
-            WriteFile(log, "\n", 1, &written, NULL);
-            CloseHandle(log);
-        }
-    }
-}
-
-} // namespace
-
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     StatusHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *call = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
     int id = code == HC_ACTION ? GetDlgCtrlID(call->hwnd) : 0;
-    if (id == CTL_STATUS && call->message == WM_SETTEXT)
-        Append(reinterpret_cast<const char *>(call->lParam));
     HWND dialog = id ? GetParent(call->hwnd) : NULL;
+    const char *text = NULL;
+    if (id == CTL_STATUS && call->message == WM_SETTEXT)
+        text = reinterpret_cast<const char *>(call->lParam);
     if (id == CTL_DONE && call->message == WM_SHOWWINDOW && call->wParam &&
         (IsWindowVisible(GetDlgItem(dialog, CTL_CONTINUE)) ||
          IsWindowVisible(GetDlgItem(dialog, CTL_CANCEL))))
-        Append("<the completion text shown with Continue or Cancel still visible>");
+        text = "<the completion text shown with Continue or Cancel still visible>";
+    if (text)
+    {
+        char path[MAX_PATH];
+        DWORD length = GetEnvironmentVariableA("STATUS_HOOK_LOG", path, sizeof path);
+        if (length > 0 && length < sizeof path)
+        {
+            HANDLE log = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+            if (log != INVALID_HANDLE_VALUE)
+            {
+                DWORD written = 0;
+                WriteFile(log, text, lstrlenA(text), &written, NULL);
+                WriteFile(log, "\n", 1, &written, NULL);
+                CloseHandle(log);
+            }
+        }
+    }
     return CallNextHookEx(NULL, code, wParam, lParam);
 }
