@@ -230,33 +230,13 @@ int StartConverter(void)
        system's error numbers, 0 is out of memory. */
     UINT started = WinExec(command, SW_HIDE);
     if (started <= 31)
-        return LogFailure("WinExec", command, NULL, started);
+    {
+        /* Its own answer: 0 is no error number, and the last error may be anyone's. */
+        Log("WinExec(%s) failed: %u", command, started);
+        return 0;
+    }
     Log("Started %s", command);
     return 1;
-}
-
-/*
- * Whether the process runs as LocalSystem: its token's user, the SID after the
- * TOKEN_USER at the start of the buffer, is S-1-5-18. Windows 9x has no tokens:
- * its ADVAPI32 answers the query with failure, or has no such calls at all.
- */
-int RunsAsLocalSystem(void)
-{
-    HMODULE advapi = GetModuleHandleA("ADVAPI32.DLL");
-    BOOL(WINAPI * openToken)(HANDLE, DWORD, PHANDLE);
-    BOOL(WINAPI * getInformation)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
-    HANDLE token;
-    /* TOKEN_USER and its SID: 8 bytes and at most 68. */
-    DWORD user[20];
-    DWORD size;
-    if (!FindCall(advapi, "OpenProcessToken", &openToken) ||
-        !FindCall(advapi, "GetTokenInformation", &getInformation) ||
-        !openToken((HANDLE)-1, TOKEN_QUERY, &token)) /* the process's own pseudo-handle */
-        return 0;
-    int system = getInformation(token, TokenUser, user, sizeof user, &size) &&
-                 IsLocalSystemSid(reinterpret_cast<const DWORD *>(user[0]));
-    CloseHandle(token);
-    return system;
 }
 
 } // namespace
@@ -267,7 +247,35 @@ int IsLocalSystemSid(const DWORD *sid)
     return sid[0] == 0x101 && sid[1] == 0x05000000 && sid[2] == 18;
 }
 
+/*
+ * The SID of the process's user, from its token: the SID after the TOKEN_USER at the start of
+ * buffer. Windows 9x has no tokens: its ADVAPI32 answers the query with failure, or has no such
+ * calls at all.
+ */
+const DWORD *GetProcessUserSid(DWORD *buffer)
+{
+    HMODULE advapi = GetModuleHandleA("ADVAPI32.DLL");
+    BOOL(WINAPI * openToken)(HANDLE, DWORD, PHANDLE);
+    BOOL(WINAPI * getInformation)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+    HANDLE token;
+    DWORD size;
+    if (!FindCall(advapi, "OpenProcessToken", &openToken) ||
+        !FindCall(advapi, "GetTokenInformation", &getInformation) ||
+        !openToken((HANDLE)-1, TOKEN_QUERY, &token)) /* the process's own pseudo-handle */
+        return NULL;
+    int read = getInformation(token, TokenUser, buffer, UserSidSize, &size);
+    CloseHandle(token);
+    return read ? reinterpret_cast<const DWORD *>(buffer[0]) : NULL;
+}
+
 void CreateStartMenuGroup(void)
+{
+    DWORD user[UserSidSize / sizeof(DWORD)];
+    const DWORD *sid = GetProcessUserSid(user);
+    CreateStartMenuGroupAs(sid && IsLocalSystemSid(sid));
+}
+
+void CreateStartMenuGroupAs(int system)
 {
     char text[GroupTextSize];
     int spaced = 0;
@@ -280,7 +288,6 @@ void CreateStartMenuGroup(void)
      * user of NT-family Windows may not write the Windows directory: the links
      * make the group then, as they do where there is no converter.
      */
-    int system = RunsAsLocalSystem();
     if (system || spaced || !WriteGroupFile(text) || !StartConverter())
         CreateShellGroup(system ? CSIDL_COMMON_PROGRAMS : CSIDL_PROGRAMS);
 }

@@ -21,9 +21,23 @@
  */
 void CreateStartMenuGroup(void);
 
+/* The same for the account the process runs as: LocalSystem when system is 1, otherwise a user
+ * (the first step of CreateStartMenuGroup). */
+void CreateStartMenuGroupAs(int system);
+
 /* The four items as shell links in a folder named after the product under the Programs folder
  * programs names (CSIDL_PROGRAMS or CSIDL_COMMON_PROGRAMS). */
 void CreateShellGroup(int programs);
+
+/* TOKEN_USER and its SID: 8 bytes and at most 68. */
+enum
+{
+    UserSidSize = 80
+};
+
+/* The SID of the process's user, read into buffer (UserSidSize bytes, DWORD-aligned), or NULL
+ * where the platform has no tokens or refuses to tell. */
+const DWORD *GetProcessUserSid(DWORD *buffer);
 
 /* Whether sid, a SID's bytes (12 of them readable), is LocalSystem's (S-1-5-18). */
 int IsLocalSystemSid(const DWORD *sid);

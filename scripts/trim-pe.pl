@@ -9,7 +9,8 @@
 #   only matters to a program bound to its DLLs' addresses; with none, the
 #   loader reads the names from the address tables themselves, as it did for
 #   the programs of other linkers since Windows 95. cmake/setup.ld puts them
-#   last in .idata, so here they are cut off its end.
+#   last in .idata, so here they are cut off its end, their bytes zeroed, and
+#   the file marked "no bind" (0x0800): without them it can never be bound.
 # The sections are then laid out again, one after another, and the checksum
 # computed anew.
 # Usage: trim-pe.pl SETUP.EXE   (rewrites it in place)
@@ -79,6 +80,7 @@ die "$exe: the lookup tables are not at the end of .idata\n"
 $idata->{size} = $lookupStart - $idata->{address};
 # The descriptors, with the zero one that ends them.
 put32($importDirectory + 4, 20 * ($dlls + 1));
+substr($image, $optional + 70, 2) = pack('v', u16($optional + 70) | 0x0800);
 
 # MS-DOS sees a 32-byte header and a 32-byte program at 0x20: it prints its
 # text (DS is the PSP, 0x100 below the program) and exits with code 1.
@@ -99,7 +101,8 @@ my $body = '';
 for my $s (@sections) {
     next unless $s->{pointer};
     my $raw = roundUp($s->{size});
-    my $data = substr($image, $s->{pointer}, $s->{raw} < $raw ? $s->{raw} : $raw);
+    # Only the bytes in use: the rest of the block is zeros, not what was cut.
+    my $data = substr($image, $s->{pointer}, $s->{raw} < $s->{size} ? $s->{raw} : $s->{size});
     put32($s->{header} + 8, $s->{size});
     put32($s->{header} + 16, $raw);
     put32($s->{header} + 20, $headerSize + length $body);

@@ -23,6 +23,9 @@ enum
 
 void Log(const char *format, ...)
 {
+    /* Without a log LogFile is 0, or -1 when it could not be made. */
+    if (LogFile == NULL || LogFile == INVALID_HANDLE_VALUE)
+        return;
     char line[LogLineSize];
     va_list args;
     va_start(args, format);
@@ -31,7 +34,6 @@ void Log(const char *format, ...)
     int length = lstrlenA(line);
     line[length++] = '\r';
     line[length++] = '\n';
-    /* Without a log LogFile is 0, or -1 when it could not be made: WriteFile refuses both. */
     DWORD written;
     WriteFile(LogFile, line, (DWORD)length, &written, NULL);
 }

@@ -31,6 +31,9 @@ const char plantedMarker[] = "C:\\planted-ran.txt";
 const char uninstallList[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const char savedUninstallList[] = "SOFTWARE\\NimbetTestSavedUninstall";
 
+/* The Windows version Wine reports to setup.exe, where a row sets one. */
+const char windowsVersionKey[] = "Software\\Wine\\AppDefaults\\setup.exe";
+
 /* Puts the list of uninstall entries back where a row replaced it. */
 void RestoreUninstallList()
 {
@@ -368,6 +371,7 @@ class FaultRun : public testing::TestWithParam<Row>
         std::string restartManager = SystemDirectoryFile("rstrtmgr.dll");
         MoveFileExA((restartManager + ".wine").c_str(), restartManager.c_str(),
                     MOVEFILE_REPLACE_EXISTING);
+        RegDeleteKeyA(HKEY_CURRENT_USER, windowsVersionKey);
     }
 
     void ReleaseHeld()
@@ -985,6 +989,102 @@ void UsersTildeFile(FaultRun *)
     WriteFileBytes(InDirectory(DefaultDir, "Notes.do~"), "the user's own");
 }
 
+/* The log read whole, and faults the rows above do not reach. */
+
+/* Each of the log's lines (a line break inside one makes two) against the expected ones, in
+   order; the free clusters, which vary, as "#". */
+void ExpectLogLines(const std::vector<std::string> &expected)
+{
+    std::string log = ReadFileBytes(plainLog);
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; start < log.size(); start = end + 2)
+    {
+        end = std::min(log.find("\r\n", start), log.size());
+        lines.push_back(log.substr(start, end - start));
+        if (lines.back().rfind("Free: ", 0) == 0)
+            lines.back().replace(6, lines.back().find(' ', 6) - 6, "#");
+    }
+    for (size_t i = 0; i < std::max(lines.size(), expected.size()); i++)
+        EXPECT_EQ(i < expected.size() ? expected[i] : "<none>",
+                  i < lines.size() ? lines[i] : "<none>")
+            << "line " << i + 1;
+}
+
+/* Wine 8's default is Windows 7 with its service pack. */
+const std::string firstLine = "Nimbet 2 Alpha Setup 0.1, Windows 6.1.7601";
+
+void SourceMissingLogged(FaultRun *)
+{
+    ExpectLogLines({firstLine, "\"C:\\e2e\\dist\\setup.exe\" /s /log=" + plainLog,
+                    "Directory: c:\\Nimbet 2 Alpha", "Free: # clusters of 4096 bytes",
+                    "Creating directory..", "Created c:\\Nimbet 2 Alpha", "Copying files.",
+                    "Copying files... 12% completed", "Copied c:\\Nimbet 2 Alpha\\Nim2Alph.exe",
+                    "Copying files... 25% completed", "Copied c:\\Nimbet 2 Alpha\\tour.kvr",
+                    "Copying files... 37% completed",
+                    "CopyFileA(C:\\e2e\\dist\\calm.mid, c:\\Nimbet 2 Alpha\\calm.mid) failed: 2 "
+                    "File not found. ",
+                    "Could not copy calm.mid", "Exit code 2"});
+}
+
+/* Windows 95 keeps its version in the build number's high word; the log gives 950 alone. */
+void SetWindows95(FaultRun *)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, windowsVersionKey, 0, NULL, 0,
+                                             KEY_ALL_ACCESS, NULL, &key, NULL));
+    RegSetValueExA(key, "Version", 0, REG_SZ, (const BYTE *)"win95", 6);
+    RegCloseKey(key);
+}
+
+void Windows95Logged(FaultRun *)
+{
+    EXPECT_EQ(0u, ReadFileBytes(plainLog).find("Nimbet 2 Alpha Setup 0.1, Windows 4.0.950\r\n"));
+}
+
+/* An earlier run's log, longer than this run's: nothing of it may stay. */
+void WriteOlderLog(FaultRun *)
+{
+    WriteFileBytes(plainLog, std::string(6000, 'o') + "\r\nExit code 2\r\n");
+}
+
+/* The log can be read while the setup writes it. */
+void ReadLogMeanwhile(FaultRun *, HWND)
+{
+    HANDLE log = CreateFileA(plainLog.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, log) << "the log cannot be read: " << GetLastError();
+    char start[64];
+    DWORD read = 0;
+    ReadFile(log, start, (DWORD)firstLine.size() + 2, &read, NULL);
+    CloseHandle(log);
+    EXPECT_EQ(firstLine + "\r\n", std::string(start, read));
+}
+
+const std::string blockedBackup = InDirectory(DefaultDir, "tour.kv~");
+
+/* An earlier install with a folder of tour.kvr's backup name: tour.kvr cannot be moved aside. */
+void BlockTourBackup(FaultRun *)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(CreateDirectoryA(blockedBackup.c_str(), NULL));
+}
+
+void EarlierInstallWholeAndFolderKept(FaultRun *)
+{
+    for (const char *name : ProductFiles)
+        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
+    EXPECT_TRUE(DirectoryExists(blockedBackup));
+}
+
+/* Of the earlier entry only the subkey with a subkey of its own stays. */
+void OnlyTheDeepSubkeyLeft(FaultRun *)
+{
+    for (const char *subkey : {"\\Old", "\\Older"})
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + subkey).c_str()))
+            << subkey;
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\A\\B").c_str()));
+}
+
 std::vector<Row> Rows()
 {
     std::string longest = LongDirectory(259);
@@ -1140,12 +1240,12 @@ std::vector<Row> Rows()
          LinksMadeAndBlockerKept},
         {"EarlierEntryWithOtherValues", DefaultInstallDir, "", DefaultDir, 8,
          [](FaultRun *) {
-             EnterEarlierEntry(HKEY_LOCAL_MACHINE, {"", "\\Old", "\\A\\B"});
+             EnterEarlierEntry(HKEY_LOCAL_MACHINE, {"", "\\Old", "\\Older", "\\A\\B"});
          },
-         nullptr},
+         OnlyTheDeepSubkeyLeft},
         {"EarlierPerUserEntry", DefaultInstallDir, "", DefaultDir, 8,
          [](FaultRun *) {
-             EnterEarlierEntry(HKEY_CURRENT_USER, {"", "\\Old"});
+             EnterEarlierEntry(HKEY_CURRENT_USER, {"", "\\Old", "\\Older"});
          },
          nullptr},
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
@@ -1170,7 +1270,7 @@ std::vector<Row> Rows()
         {"UnattendedDriveRelative", "c:nimrel", noDirectory, "", 0, nullptr, nullptr,
          "/S /LOG=" + plainLog + " /D=c:nimrel"},
         {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
-         nullptr, "/s /log=" + plainLog},
+         SourceMissingLogged, "/s /log=" + plainLog},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
          "/Log=" + plainLog + " /S /D=q:\\x"},
         {"UnattendedDirectoryTooLong", longest + "x",
@@ -1204,6 +1304,17 @@ std::vector<Row> Rows()
          "/S /LOG=" + plainLog + " /LOG=" + missingLog},
         {"UnattendedStartMenuGroupBlocked", DefaultInstallDir, "", DefaultDir, 8,
          BlockStartMenuGroup, GroupFailuresLogged, "/S /LOG=" + plainLog},
+        /* The log read whole, and faults the rows above do not reach. */
+        {"UnattendedOnWindows95", DefaultInstallDir, "", DefaultDir, 8, SetWindows95,
+         Windows95Logged, "/S /LOG=" + plainLog},
+        {"UnattendedOverAnOlderLog", DefaultInstallDir, "", DefaultDir, 8, WriteOlderLog, nullptr,
+         "/S /LOG=" + plainLog},
+        {"LogReadWhileTheDialogIsOpen", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
+         "/LOG=" + plainLog, ReadLogMeanwhile},
+        {"BackupNameTakenByAFolder", DefaultInstallDir, CopyFailure(1), "", 1, BlockTourBackup,
+         EarlierInstallWholeAndFolderKept},
+        {"DirectoryOptionOfThreeBackslashes", DefaultInstallDir, "", DefaultDir, 8, nullptr,
+         nullptr, "/D=\\\\\\nimbet"},
     };
 }
 

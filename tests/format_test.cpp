@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "setup/format.h"
+#include "setup/log.h"
+#include "setup/state.h"
 
 namespace
 {
@@ -73,4 +75,18 @@ TEST(FormatText, CutsAtTheBufferEndAndSaysSo)
     Formatted single = Format(1, "anything");
     EXPECT_EQ(0, single.fitted);
     EXPECT_EQ("", single.text);
+}
+
+/* Without a log (0) or with one that could not be made (-1), a line touches nothing, not even
+   the last error a failed call left for its own line. */
+TEST(Log, WritesNothingWithoutALog)
+{
+    for (HANDLE none : {(HANDLE)NULL, INVALID_HANDLE_VALUE})
+    {
+        LogFile = none;
+        SetLastError(4321);
+        Log("Copied %s", "c:\\x");
+        EXPECT_EQ(4321u, GetLastError());
+    }
+    LogFile = NULL;
 }

@@ -27,6 +27,13 @@ refuse 'rm tour.kvr && ln -s . TOUR.KVR' 'dist: case/TOUR.KVR is not a regular f
 refuse 'rm calm.mid && mkfifo calm.mid' 'dist: case/calm.mid is not a regular file'
 refuse 'echo >>tour.kvr' 'dist: the files total 4000001 bytes, over the 4000000 of RequiredBytes in setup/manifest.h'
 refuse 'rm Nim2Alph.exe options.exe' "$(printf 'dist: Nim2Alph.exe is missing from case\ndist: options.exe is missing from case')"
+# More than the setup's files: a same-named one in a subfolder and one of the maker's own are
+# left out, not counted, and the last dist is replaced whole.
+rm -rf case && cp -R product case && mkdir case/old && echo old >case/old/calm.mid && echo extra >case/readme.txt
+out=$(sh "$src/scripts/make-dist.sh" case "$exe" dist 2>&1) &&
+    [ "$out" = "dist: dist holds setup.exe and the 8 files of case (4000000 bytes)" ] || fail "extra files: $out"
+[ "$(LC_ALL=C ls dist | paste -s -d ' ' -)" = "Nim2Alph.exe Notes.doc Unsetup.bat Unsetup.exe calm.mid nimbet2.mid options.exe setup.exe tour.kvr" ] &&
+    [ "$(ls "$work" | grep -c '^dist')" -eq 1 ] || fail "dist holds $(ls dist), beside it $(ls "$work")"
 
 export SOURCE_DATE_EPOCH=946684800 TZ=UTC # 2000-01-01 00:00:00; the listings below pinned
 notes=$(sh "$src/scripts/make-release.sh" dist release | grep -v -e '^release: release:' -e '^-')
@@ -42,6 +49,7 @@ xorriso -indev $iso -pvd_info 2>/dev/null | grep -qx 'Volume Id    : Nimbet 2 Al
 rock=$(xorriso -indev $iso -find / -type f -exec lsdl 2>/dev/null | awk '{print $1, $3, $4}' | sort -u)
 [ "$rock" = "-r--r--r-- 0 0" ] || fail "Rock Ridge shows Unix readers $rock, not root's read-only files"
 [ "$(unzip -l $zip | grep -c ' 2000-01-01 00:00 ')" -eq 10 ] || fail "zip times: $(unzip -l $zip)"
+zipinfo -v $zip | grep 'length of extra field' | grep -v ' 0 bytes$' && fail "zip entries with extra fields"
 unzip -q $zip -d unzipped && diff -r dist "unzipped/Nimbet 2 Alpha" || fail "zip contents"
 xorriso -osirrox on -read_fs norock -indev $iso -extract / cd 2>/dev/null
 printf '[autorun]\r\nopen=setup.exe\r\nicon=setup.exe\r\n' | cmp - cd/AUTORUN.INF && diff -r -x AUTORUN.INF dist cd ||
@@ -50,6 +58,10 @@ printf '[autorun]\r\nopen=setup.exe\r\nicon=setup.exe\r\n' | cmp - cd/AUTORUN.IN
 mv release first && touch -d 2011-11-11 dist/* && chmod 600 dist/calm.mid
 TZ=JST-9 sh "$src/scripts/make-release.sh" dist release >/dev/null
 cmp first/${zip#*/} $zip && cmp first/${iso#*/} $iso || fail "a second pack differs"
+# Without SOURCE_DATE_EPOCH the time is the source's last commit.
+(unset SOURCE_DATE_EPOCH && sh "$src/scripts/make-release.sh" dist committed >/dev/null)
+commit=$(git -C "$src" log -1 --format=%cd --date=format-local:'%Y-%m-%d %H:%M')
+[ "$(unzip -l committed/${zip#*/} | grep -c " $commit ")" -eq 10 ] || fail "not the commit's time $commit: $(unzip -l committed/${zip#*/})"
 
 # With RELEASE_URL a winget manifest of the zip, readable by all whatever the umask; the checksums
 # fail once a byte of the zip changes.

@@ -261,20 +261,59 @@ TEST_F(StartMenuGroup, ConverterIsNotStartedWhenTheFileIsNotWrittenWhole)
     DeleteFileA("T:\\fill");
 }
 
-/* What a setup run as LocalSystem makes: the four links under the all-users Programs folder. */
-TEST_F(StartMenuGroup, AllUsersGroupIsMadeInTheCommonProgramsFolder)
+/* Run as LocalSystem: the four links under the all-users Programs folder, no SETUP.INI, no
+   converter started. */
+TEST_F(StartMenuGroup, LocalSystemGetsTheAllUsersLinksOnly)
 {
     char common[MAX_PATH] = "";
     ASSERT_TRUE(SHGetSpecialFolderPathA(NULL, common, CSIDL_COMMON_PROGRAMS, TRUE));
     std::string folder = std::string(common) + "\\Nimbet 2 Alpha";
+    ConverterStandIn converter;
+    ASSERT_TRUE(converter.Installed());
     UseInstallDir("c:\\Nimbet 2 Alpha", true);
-    CreateShellGroup(CSIDL_COMMON_PROGRAMS);
+    CreateStartMenuGroupAs(1);
     for (const Item &item : items)
         EXPECT_EQ(std::string("c:\\Nimbet 2 Alpha\\") + item.file,
                   ReadShellLink(folder + "\\" + item.name + ".lnk").target)
             << item.name;
     EXPECT_FALSE(DirectoryExists(StartMenuGroupFolder()));
+    EXPECT_FALSE(FileExists(groupFile));
+    EXPECT_FALSE(converter.Started());
     RemoveTree(folder);
+}
+
+/* A converter that cannot be started (no program at all) is logged with WinExec's own answer,
+   11 for a bad format, and the links make the group. (Its answer 0, out of memory, is not to
+   be had here.) */
+TEST_F(StartMenuGroup, RefusedConverterIsLoggedWithWinExecsAnswer)
+{
+    const std::string program = SystemDirectoryFile("grpconv.exe"), log = "C:\\tests\\sm.log";
+    WriteFileBytes(program, "not a program");
+    UseInstallDir("c:\\Nimbet 2 Alpha", true);
+    LogFile =
+        CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
+    CreateStartMenuGroup();
+    CloseHandle(LogFile);
+    LogFile = NULL;
+    DeleteFileA(program.c_str());
+    std::string text = ReadFileBytes(log);
+    EXPECT_NE(text.npos, text.find("\r\nWinExec(\"" + program + "\" -o) failed: 11\r\n")) << text;
+    EXPECT_TRUE(FileExists(StartMenuGroupFolder() + "\\Readme.lnk"));
+}
+
+/* The process's user as the token tells it, read here independently. */
+TEST(LocalSystem, TheProcessUserSidIsTheTokensUser)
+{
+    HANDLE token;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    BYTE own[128];
+    DWORD size;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, own, sizeof own, &size));
+    CloseHandle(token);
+    DWORD buffer[UserSidSize / sizeof(DWORD)];
+    const DWORD *sid = GetProcessUserSid(buffer);
+    ASSERT_NE(nullptr, sid);
+    EXPECT_TRUE(EqualSid(reinterpret_cast<TOKEN_USER *>(own)->User.Sid, (PSID)sid));
 }
 
 /* Wine runs nothing as LocalSystem: the decision is tested on SIDs (the tests above run as a

@@ -4,7 +4,9 @@
  * appends every text the status line receives, one per line, to the file named
  * by STATUS_HOOK_LOG in the setup's environment. A test that must act at one
  * step of the run (hold a file the run made) names that step's text in
- * STATUS_HOOK_PAUSE: the run waits there until the test sets its event.
+ * STATUS_HOOK_PAUSE: the run waits there until the test sets its event. A
+ * completion text shown while Continue or Cancel is still visible adds a line
+ * saying so: a test that polls sees the page only once it is whole.
  */
 #include <windows.h>
 #include "setup/dialog.h"
@@ -13,7 +15,16 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
     StatusHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
     const CWPRETSTRUCT *call = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
-    if (code == HC_ACTION && call->message == WM_SETTEXT && GetDlgCtrlID(call->hwnd) == CTL_STATUS)
+    int id = code == HC_ACTION ? GetDlgCtrlID(call->hwnd) : 0;
+    HWND dialog = id ? GetParent(call->hwnd) : NULL;
+    const char *text = NULL;
+    if (id == CTL_STATUS && call->message == WM_SETTEXT)
+        text = reinterpret_cast<const char *>(call->lParam);
+    if (id == CTL_DONE && call->message == WM_SHOWWINDOW && call->wParam &&
+        (IsWindowVisible(GetDlgItem(dialog, CTL_CONTINUE)) ||
+         IsWindowVisible(GetDlgItem(dialog, CTL_CANCEL))))
+        text = "<the completion text shown with Continue or Cancel still visible>";
+    if (text)
     {
         char path[MAX_PATH];
         DWORD length = GetEnvironmentVariableA("STATUS_HOOK_LOG", path, sizeof path);
@@ -23,7 +34,6 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK
                                      NULL, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
             if (log != INVALID_HANDLE_VALUE)
             {
-                const char *text = reinterpret_cast<const char *>(call->lParam);
                 DWORD written = 0;
                 WriteFile(log, text, lstrlenA(text), &written, NULL);
                 WriteFile(log, "\n", 1, &written, NULL);
