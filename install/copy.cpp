@@ -3,13 +3,15 @@
  * before it is copied, stopping at the first that fails. Over an earlier
  * install each file replaced is moved to its backup first and a failure puts
  * all of it back (install/rollback.h); on a first install the files already
- * copied stay where they are.
+ * copied stay where they are, but not the one that failed. With digests each
+ * copy is read back and compared with the table.
  */
 #include <windows.h>
 #include "install/copy.h"
 #include "install/inuse.h"
 #include "install/paths.h"
 #include "install/rollback.h"
+#include "install/sourcecheck.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
 #include "setup/log.h"
@@ -90,16 +92,27 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
             return 0;
         *moved = 1;
     }
-    if (!CopyFileA(source, destination, FALSE))
+    int copied = CopyFileA(source, destination, FALSE);
+    /* A read-only source arrives read-only, even cut short, and a read-only file cannot be
+       deleted. */
+    SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+    if (!copied)
         return LogFailure("CopyFileA", source, destination, 0);
     RemoveDownloadMark(destination);
     return 1;
 }
 
-void ReportCopyFailure(HWND dialog, const char *name)
+/* A first install's copy that failed, whole or cut short: no one's file, and damaged. */
+void RemoveFailedCopy(const char *destination)
+{
+    if (GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(destination))
+        LogFailure("DeleteFileA", destination, NULL, 0);
+}
+
+void ReportCopyFailure(HWND dialog, const char *format, const char *name)
 {
     char message[CopyMessageSize];
-    FormatText(message, sizeof message, "Could not copy %s", name);
+    FormatText(message, sizeof message, format, name);
     TellUser(dialog, message);
 }
 
@@ -111,10 +124,11 @@ int CopyProductFiles(HWND dialog)
     unsigned moved = 0;
     FilesCopied = 0;
     ShowStatus(dialog, "Copying files.");
+    const char *failure = "Could not copy %s";
     int failed = FirstIrreplaceableFile(&earlier);
     if (failed >= 0)
     {
-        ReportCopyFailure(dialog, ProductFiles[failed]);
+        ReportCopyFailure(dialog, failure, ProductFiles[failed]);
         return 0;
     }
     for (int index = 0; index < ProductFileCount; index++)
@@ -131,13 +145,20 @@ int CopyProductFiles(HWND dialog)
         int copied =
             formed && CopyOneFile(source, destination, backup, (earlier >> index) & 1, &wasMoved);
         moved |= wasMoved << index;
+        /* Read back as it lies on the drive, which is what the product will run. */
+        if (copied && !MatchesRecord(destination, index))
+        {
+            failure = DamagedFileText;
+            copied = 0;
+        }
         if (!copied)
         {
             failed = index;
+            /* Over an earlier install the put-back deletes it. */
+            if (formed && !earlier)
+                RemoveFailedCopy(destination);
             break;
         }
-        /* A read-only source would otherwise arrive read-only. */
-        SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
         Log("Copied %s", destination);
         FilesCopied++;
     }
@@ -146,6 +167,6 @@ int CopyProductFiles(HWND dialog)
         Settle(earlier, moved, failed >= 0);
     if (failed < 0)
         return 1;
-    ReportCopyFailure(dialog, ProductFiles[failed]);
+    ReportCopyFailure(dialog, failure, ProductFiles[failed]);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include "install/copy.h"
 #include "install/installdir.h"
+#include "install/sourcecheck.h"
 #include "register/registry.h"
 #include "register/startmenu.h"
 #include "setup/controller.h"
@@ -103,6 +104,9 @@ int RunInstall(HWND dialog)
         ReadInstallDirectory(dialog);
     Log("Directory: %s", InstallDir);
 
+    /* Before anything is made: a setup run from inside a zip has none of its files. */
+    if (!CheckSourceFiles(dialog))
+        return 0;
     if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
         return 0;
 
@@ -202,4 +206,9 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 int InstallUnattended(void)
 {
     return IsSupportedWindows() && RunInstall(NULL) ? ExitInstalled : ExitFailed;
+}
+
+int VerifyOnlyRun(void)
+{
+    return IsSupportedWindows() && VerifySetupFiles() ? ExitInstalled : ExitFailed;
 }

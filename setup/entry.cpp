@@ -119,7 +119,7 @@ void TakeLog(const char *value, int length)
 }
 
 /*
- * The options /S, /LOG=<file> and /D=<directory>, in any case, each bare or
+ * The options /S, /VERIFY, /LOG=<file> and /D=<directory>, in any case, each bare or
  * wrapped whole in quotes. /LOG's value is in quotes or runs to the next blank.
  * /D comes last: it runs to the end of the line, trailing blanks dropped, so
  * its value may hold spaces. Anything else is ignored. Returns 0 when /D's
@@ -142,6 +142,8 @@ int ReadOptions(const char *word)
             TakeLog(option + 5, length - 5);
         if (length == 2 && IsOption(option, "/s"))
             Unattended = 1;
+        if (length == 7 && IsOption(option, "/verify"))
+            VerifyOnly = 1;
     }
     return 1;
 }
@@ -162,6 +164,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         TellUser(NULL, "Could not create the setup log.");
         return ExitFailed;
     }
+    if (VerifyOnly)
+        return VerifyOnlyRun();
     if (Unattended)
     {
         /* A refused directory is none: the run stops at the directory and says so. */

@@ -12,4 +12,5 @@ int Busy;
 int Stage;
 short FilesCopied;
 int Unattended;
+int VerifyOnly;
 HANDLE LogFile;

@@ -22,6 +22,9 @@ namespace
 /* The rig's small drive for the copy that runs out of space (tests/CMakeLists.txt). */
 const char fillDrive[] = "U:\\";
 const char fillDir[] = "U:\\Nimbet";
+/* The rig's drive of 4,014,080 bytes in 4,096-byte clusters, for the files as it stores them. */
+const char clusterDrive[] = "V:\\";
+const char clusterDir[] = "V:\\Nimbet";
 
 /* Left by planted code that ran (tests/standin/planted.c). */
 const char plantedMarker[] = "C:\\planted-ran.txt";
@@ -193,6 +196,28 @@ std::string CopyFailure(int index)
     return std::string("Could not copy ") + ProductFiles[index];
 }
 
+/* The check of the setup's own files, before anything is made, and /VERIFY. */
+std::string Missing(int index)
+{
+    return std::string("Could not find ") + ProductFiles[index] +
+           " in the setup folder. If you opened setup.exe inside a zip file, extract all the "
+           "files first.";
+}
+
+std::string Unreadable(int index)
+{
+    return std::string("Could not read ") + ProductFiles[index] + " in the setup folder.";
+}
+
+std::string Damaged(int index)
+{
+    return std::string(ProductFiles[index]) +
+           " in the setup folder is damaged. Copy the setup files again.";
+}
+
+const char intact[] = "All files of the setup are intact.";
+const char clusterShortfall[] = "You need about 16384 more bytes of disk space to install Nimbet.";
+
 class FaultRun;
 
 /* One row: a directory field (or fault) and what must come of it. */
@@ -228,9 +253,13 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
         return "";
     for (int i = 0; i < ProductFileCount; i++)
     {
-        if (outcome == CopyFailure(i) && row.filesCopied < i)
+        /* The check of the setup's files writes no status. */
+        if (outcome == Missing(i) || outcome == Unreadable(i) ||
+            (outcome == Damaged(i) && row.filesCopied == 0))
+            return "";
+        if ((outcome == CopyFailure(i) || outcome == Damaged(i)) && row.filesCopied < i)
             return "Copying files.";
-        if (outcome == CopyFailure(i))
+        if (outcome == CopyFailure(i) || outcome == Damaged(i))
             return "Copying files... " + std::to_string((i + 1) * 100 / ProductFileCount) +
                    "% completed";
     }
@@ -250,6 +279,12 @@ class FaultRun : public testing::TestWithParam<Row>
     {
         payload_[index] = bytes;
         WriteFileBytes(DistFile(ProductFiles[index]), bytes);
+    }
+
+    /* The staged setup.exe given the table of the payload as staged so far. */
+    void StampDigests()
+    {
+        ASSERT_TRUE(::StampDigests(DistFile("setup.exe"), payload_)) << "no digest table";
     }
 
     /* Opens path without sharing for the whole run, as another program might. */
@@ -312,6 +347,7 @@ class FaultRun : public testing::TestWithParam<Row>
             RemoveTree(GetParam().installedIn);
         RemoveTree(StageDir);
         RemoveTree(fillDir);
+        RemoveTree(clusterDir);
         RemoveTree(plantedMarker);
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
@@ -443,7 +479,7 @@ class FaultRun : public testing::TestWithParam<Row>
             {
                 EXPECT_TRUE(payload_[i] == ReadFileBytes(path)) << path << " is not intact";
             }
-            else if (i > row.filesCopied)
+            else /* the one that failed, cut short or damaged, never stays */
             {
                 EXPECT_FALSE(FileExists(path)) << path << " was copied after a failure";
             }
@@ -478,8 +514,8 @@ class FaultRun : public testing::TestWithParam<Row>
             Lower(LongName(ReadShellLink(StartMenuGroupFolder() + "\\Nimbet 2 Alpha.lnk").target)));
     }
 
-    /* The message of a setup that ends with exit code 2 before its dialog: a box owned by none. */
-    std::string MessageBeforeDialog(const std::string &arguments)
+    /* The message of a setup that ends before its dialog (or has none): a box owned by none. */
+    std::string MessageBeforeDialog(const std::string &arguments, DWORD exitCode)
     {
         process_ = StartSetup(DistFile("setup.exe"), DistDir, arguments);
         RemoteMessageBox box = {};
@@ -488,7 +524,7 @@ class FaultRun : public testing::TestWithParam<Row>
         EXPECT_EQ(nullptr, box.owner);
         EXPECT_EQ(nullptr, FindSetupDialog(process_.info.dwProcessId)) << "the dialog came first";
         AnswerMessageBox(box);
-        EXPECT_EQ(2u, EndRun(nullptr, false));
+        EXPECT_EQ(exitCode, EndRun(nullptr, false));
         return box.text;
     }
 
@@ -510,7 +546,7 @@ class FaultRun : public testing::TestWithParam<Row>
 /* An unattended run's exit code; its log holds its message, if any, and ends with the code. */
 void ExpectLogFor(const Row &row, DWORD code)
 {
-    EXPECT_EQ(row.message.empty() ? 0u : 2u, code);
+    EXPECT_EQ(row.message.empty() || row.message == intact ? 0u : 2u, code);
     if (row.message == noLog)
         return;
     std::string log =
@@ -533,8 +569,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
     std::string arguments = Lower(row.arguments + " ");
     if (arguments.find("/s ") != std::string::npos || arguments.find("/s\" ") != std::string::npos)
         ExpectLogFor(row, RunUnattended(row.arguments));
-    else if (row.message == noLog)
-        outcome = MessageBeforeDialog(row.arguments);
+    else if (row.message == noLog || arguments.find("/verify") != std::string::npos)
+        outcome = MessageBeforeDialog(row.arguments, row.message == intact ? 0 : 2);
     else
     {
         HWND dialog = Start(row.arguments);
@@ -612,9 +648,10 @@ void EarlierInstallUnchanged(FaultRun *)
 
 /* Unattended over an earlier install: each file moved aside before calm.mid failed is put back,
    and the log says so. */
-void EarlierInstallPutBack(FaultRun *run)
+void EarlierInstallPutBack(FaultRun *)
 {
-    EarlierInstallUnchanged(run);
+    for (const char *name : ProductFiles)
+        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
     std::string log = ReadFileBytes(plainLog);
     for (std::string name : {"Nim2Alph.exe", "tour.kvr"})
         EXPECT_NE(log.npos, log.find("\r\nPut back c:\\Nimbet 2 Alpha\\" + name + "\r\n")) << log;
@@ -716,11 +753,15 @@ void RefuseMachineWideEntry(FaultRun *)
     RegCloseKey(list);
 }
 
-void RemoveSource(FaultRun *run)
+void RemoveSource(FaultRun *)
 {
-    if (FaultRun::GetParam().installedIn.empty())
-        InstallEarlierReadOnly(run);
     DeleteFileA(DistFile("calm.mid").c_str());
+}
+
+void RemoveSourceOverEarlierInstall(FaultRun *run)
+{
+    InstallEarlierReadOnly(run);
+    RemoveSource(run);
 }
 
 void HoldSourceOpen(FaultRun *run)
@@ -801,6 +842,81 @@ void FillTheDrive(FaultRun *run)
     run->extraDrives_.push_back(fillDrive);
 }
 
+/* Rows of a setup with the table of its staged files: a distribution made by make dist. */
+
+void NoInstallDirectory(FaultRun *)
+{
+    EXPECT_FALSE(DirectoryExists(DefaultDir));
+}
+
+void OnlyTheSetup(FaultRun *run)
+{
+    run->StampDigests();
+    for (const char *name : ProductFiles)
+        DeleteFileA(DistFile(name).c_str());
+}
+
+void LastFileMissing(FaultRun *run)
+{
+    run->StampDigests();
+    DeleteFileA(DistFile("Unsetup.bat").c_str());
+}
+
+/* The staged file of row index with its last byte dropped, or one byte in its middle changed. */
+void CutShort(int index)
+{
+    std::string bytes = ReadFileBytes(DistFile(ProductFiles[index]));
+    WriteFileBytes(DistFile(ProductFiles[index]), bytes.substr(0, bytes.size() - 1));
+}
+
+void ChangeOneByte(int index)
+{
+    std::string bytes = ReadFileBytes(DistFile(ProductFiles[index]));
+    bytes[bytes.size() / 2] ^= 1;
+    WriteFileBytes(DistFile(ProductFiles[index]), bytes);
+}
+
+/* tour.kvr and calm.mid have the same size: swapped, only their digests tell. */
+void SwapSameSizeFiles(FaultRun *run)
+{
+    run->StampDigests();
+    std::string tour = ReadFileBytes(DistFile("tour.kvr"));
+    std::string calm = ReadFileBytes(DistFile("calm.mid"));
+    ASSERT_EQ(tour.size(), calm.size());
+    WriteFileBytes(DistFile("tour.kvr"), calm);
+    WriteFileBytes(DistFile("calm.mid"), tour);
+}
+
+void DamageOverEarlierInstall(FaultRun *run)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    run->StampDigests();
+    ChangeOneByte(2);
+}
+
+void LogSaysPresenceOnly(FaultRun *)
+{
+    EXPECT_NE(std::string::npos,
+              ReadFileBytes(plainLog).find(
+                  "\r\nThis setup holds no digests: checked only that its files are there\r\n"));
+}
+
+/* Eight files of 500,000 bytes: 4,000,000 in all, but 984 clusters of 4,096 where 980 are free. */
+void FillToTheClusters(FaultRun *run)
+{
+    if (GetDriveTypeA(clusterDrive) == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "drive V: is not mapped (no permission to mount a small tmpfs)";
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+    ASSERT_TRUE(GetDiskFreeSpaceA(clusterDrive, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                  &clusters));
+    ASSERT_EQ(4096u, sectorsPerCluster * bytesPerSector);
+    ASSERT_EQ(980u, freeClusters);
+    for (int i = 0; i < ProductFileCount; i++)
+        run->StagePayload(i, std::string(500000, (char)('a' + i)));
+    run->StampDigests();
+    run->extraDrives_.push_back(clusterDrive);
+}
+
 std::vector<Row> Rows()
 {
     std::string longest = LongDirectory(259);
@@ -877,19 +993,66 @@ std::vector<Row> Rows()
            (filesCopied: where the copy stopped). */
         {"DestinationInUse", DefaultInstallDir, CopyFailure(7), "", 0, HoldDestinationOpen,
          EarlierInstallUnchanged},
-        {"SourceMissingOverEarlierInstall", DefaultInstallDir, CopyFailure(2), "", 2, RemoveSource,
-         EarlierInstallPutBack, "/S /LOG=" + plainLog},
+        {"SourceMissingOverEarlierInstall", DefaultInstallDir, Missing(2), "", 0,
+         RemoveSourceOverEarlierInstall, EarlierInstallUnchanged, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
         {"EarlierInstallReadOnly", DefaultInstallDir, "", DefaultDir, 8, InstallEarlierReadOnly,
          NoneReadOnly},
-        /* The file that did not fit stays as far as it was written (Wine's copy leaves it). */
+        /* The files before the one that did not fit stay; what was written of it goes. */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
-        {"SourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource, nullptr},
-        {"SourceHeldOpen", DefaultInstallDir, CopyFailure(1), DefaultDir, 1, HoldSourceOpen,
+        /* The setup's own files, checked before anything is made. */
+        {"SourceMissing", DefaultInstallDir, Missing(2), "", 0, RemoveSource, NoInstallDirectory},
+        {"SourceHeldOpen", DefaultInstallDir, Unreadable(1), "", 0, HoldSourceOpen,
          NothingOfTourCopied},
-        {"SourceIsADirectory", DefaultInstallDir, CopyFailure(4), DefaultDir, 4, DirectoryAsSource,
+        {"SourceIsADirectory", DefaultInstallDir, Missing(4), "", 0, DirectoryAsSource, nullptr},
+        /* With the table of its files: checked before, verified as installed, and /VERIFY. */
+        {"OnlyTheSetupInItsFolder", DefaultInstallDir, Missing(0), "", 0, OnlyTheSetup,
+         NoInstallDirectory},
+        {"LastFileMissing", DefaultInstallDir, Missing(7), "", 0, LastFileMissing,
+         NoInstallDirectory},
+        {"FileOneByteShort", DefaultInstallDir, Damaged(3), "", 0,
+         [](FaultRun *run)
+         {
+             run->StampDigests();
+             CutShort(3);
+         },
+         NoInstallDirectory},
+        {"ByteChangedInAMiddleFile", DefaultInstallDir, Damaged(4), DefaultDir, 4,
+         [](FaultRun *run)
+         {
+             run->StampDigests();
+             ChangeOneByte(4);
+         },
          nullptr},
+        {"SameSizeFilesSwapped", DefaultInstallDir, Damaged(1), DefaultDir, 1, SwapSameSizeFiles,
+         nullptr},
+        {"ByteChangedOverEarlierInstall", DefaultInstallDir, Damaged(2), "", 2,
+         DamageOverEarlierInstall, EarlierInstallPutBack, "/S /LOG=" + plainLog},
+        {"Verify", DefaultInstallDir, intact, "", 0, [](FaultRun *run) { run->StampDigests(); },
+         NoInstallDirectory, "/VERIFY"},
+        {"VerifyDamaged", DefaultInstallDir, Damaged(7), "", 0,
+         [](FaultRun *run)
+         {
+             run->StampDigests();
+             ChangeOneByte(7);
+         },
+         NoInstallDirectory, "\"/verify\""},
+        {"UnattendedVerify", DefaultInstallDir, intact, "", 0,
+         [](FaultRun *run) { run->StampDigests(); }, NoInstallDirectory,
+         "/S /VERIFY /LOG=" + plainLog},
+        {"UnattendedVerifyDamaged", DefaultInstallDir, Damaged(4), "", 0,
+         [](FaultRun *run)
+         {
+             run->StampDigests();
+             ChangeOneByte(4);
+         },
+         NoInstallDirectory, "/LOG=" + plainLog + " /Verify /S"},
+        {"UnattendedVerifyWithoutTable", DefaultInstallDir, intact, "", 0,
+         [](FaultRun *) { ChangeOneByte(4); }, LogSaysPresenceOnly, "/VERIFY /S /LOG=" + plainLog},
+        {"FilesLargerInClustersThanTheDrive", clusterDir, clusterShortfall, "", 0,
+         FillToTheClusters, [](FaultRun *) { EXPECT_FALSE(DirectoryExists(clusterDir)); },
+         "/S /LOG=" + plainLog + " /D=" + clusterDir},
         /* Planted code never runs, with the picker opened and the group made by links. */
         {"PlantedCodeBesideTheSetup", DefaultInstallDir, "", DefaultDir, 8, PlantCode,
          NoPlantedCodeRan, "", BrowseAndCancel},
@@ -927,8 +1090,8 @@ std::vector<Row> Rows()
          "/S /LOG=" + plainLog + " /D=nimrel"},
         {"UnattendedDriveRelative", "c:nimrel", noDirectory, "", 0, nullptr, nullptr,
          "/S /LOG=" + plainLog + " /D=c:nimrel"},
-        {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
-         nullptr, "/s /log=" + plainLog},
+        {"UnattendedSourceMissing", DefaultInstallDir, Missing(2), "", 0, RemoveSource,
+         NoInstallDirectory, "/s /log=" + plainLog},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
          "/Log=" + plainLog + " /S /D=q:\\x"},
         {"UnattendedDirectoryTooLong", longest + "x", noDirectory, "", 0, nullptr, nullptr,
