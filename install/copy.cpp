@@ -92,12 +92,13 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
             return 0;
         *moved = 1;
     }
-    int copied = CopyFileA(source, destination, FALSE);
-    /* A read-only source arrives read-only, even cut short, and a read-only file cannot be
-       deleted. */
-    SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-    if (!copied)
-        return LogFailure("CopyFileA", source, destination, 0);
+    if (!CopyFileA(source, destination, FALSE))
+    {
+        LogFailure("CopyFileA", source, destination, 0);
+        /* Cut short from a read-only source it is read-only too, which no one can delete. */
+        SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+        return 0;
+    }
     RemoveDownloadMark(destination);
     return 1;
 }
@@ -145,6 +146,9 @@ int CopyProductFiles(HWND dialog)
         int copied =
             formed && CopyOneFile(source, destination, backup, (earlier >> index) & 1, &wasMoved);
         moved |= wasMoved << index;
+        /* A read-only source would otherwise arrive read-only. */
+        if (copied)
+            SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
         /* Read back as it lies on the drive, which is what the product will run. */
         if (copied && !MatchesRecord(destination, index))
         {

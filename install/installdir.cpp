@@ -147,8 +147,8 @@ namespace
 /*
  * The bytes the files need: RequiredBytes, or with digests the recorded sizes
  * as the drive stores them, each in whole clusters, if that is more. The
- * table's sizes come from a distribution of at most RequiredBytes, so the
- * cluster count fits 32 bits.
+ * table's sizes come from a distribution of at most RequiredBytes, so no
+ * sum here passes 32 bits.
  */
 ULONGLONG BytesNeeded(DWORD clusterBytes)
 {
@@ -158,8 +158,7 @@ ULONGLONG BytesNeeded(DWORD clusterBytes)
     DWORD clusters = 0;
     for (int i = 0; i < ProductFileCount; i++)
     {
-        DWORD size = Digests.files[i].size;
-        clusters += size / clusterBytes + (size % clusterBytes != 0);
+        clusters += (Digests.files[i].size + clusterBytes - 1) / clusterBytes;
     }
     ULONGLONG stored = (ULONGLONG)clusters * clusterBytes;
     return stored > needed ? stored : needed;
