@@ -65,10 +65,11 @@ int DigestOfFile(HANDLE file, const char *path, BYTE *result)
 int HasRecord(HANDLE file, const char *path, int index, int whole)
 {
     const FileRecord &record = Digests.files[index];
+    BY_HANDLE_FILE_INFORMATION information;
     BYTE result[DigestBytes];
-    /* A failure answers 0xFFFFFFFF, a size no table records: it is logged as a mismatch. */
-    DWORD high = 0;
-    int matches = GetFileSize(file, &high) == record.size && high == 0;
+    if (!GetFileInformationByHandle(file, &information))
+        return LogFailure("GetFileInformationByHandle", path, NULL, 0);
+    int matches = information.nFileSizeLow == record.size && information.nFileSizeHigh == 0;
     if (matches && whole)
     {
         if (!DigestOfFile(file, path, result))

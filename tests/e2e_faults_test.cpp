@@ -287,10 +287,10 @@ class FaultRun : public testing::TestWithParam<Row>
         ASSERT_TRUE(::StampDigests(DistFile("setup.exe"), payload_)) << "no digest table";
     }
 
-    /* Opens path without sharing for the whole run, as another program might. */
-    void HoldOpen(const std::string &path, DWORD access, DWORD disposition)
+    /* Opens path without sharing (or with share) for the whole run, as another program might. */
+    void HoldOpen(const std::string &path, DWORD access, DWORD disposition, DWORD share = 0)
     {
-        HANDLE file = CreateFileA(path.c_str(), access, 0, NULL, disposition, 0, NULL);
+        HANDLE file = CreateFileA(path.c_str(), access, share, NULL, disposition, 0, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
         held_.push_back(file);
     }
@@ -837,8 +837,12 @@ void FillTheDrive(FaultRun *run)
     ASSERT_GE(free.QuadPart, (ULONGLONG)RequiredBytes);
     ASSERT_GE(free.QuadPart, 3 * largeFileBytes + 65536);
     ASSERT_LT(free.QuadPart, 4 * largeFileBytes);
+    /* Read-only, as from a CD: so is what the copy leaves cut short, until the setup clears it. */
     for (int i = 0; i < 4; i++)
+    {
         run->StagePayload(i, std::string(largeFileBytes, (char)('0' + i)));
+        SetFileAttributesA(DistFile(ProductFiles[i]).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
     run->extraDrives_.push_back(fillDrive);
 }
 
@@ -847,6 +851,14 @@ void FillTheDrive(FaultRun *run)
 void NoInstallDirectory(FaultRun *)
 {
     EXPECT_FALSE(DirectoryExists(DefaultDir));
+}
+
+/* The failed call of the check in the log, with the path it was given. */
+void NothingMadeAndCallLogged(FaultRun *run)
+{
+    NoInstallDirectory(run);
+    EXPECT_NE(std::string::npos, ReadFileBytes(plainLog).find(
+                                     "\r\nGetFileAttributesA(C:\\e2e\\dist\\calm.mid) failed: 2 "));
 }
 
 void OnlyTheSetup(FaultRun *run)
@@ -1006,6 +1018,14 @@ std::vector<Row> Rows()
         {"SourceHeldOpen", DefaultInstallDir, Unreadable(1), "", 0, HoldSourceOpen,
          NothingOfTourCopied},
         {"SourceIsADirectory", DefaultInstallDir, Missing(4), "", 0, DirectoryAsSource, nullptr},
+        /* Open elsewhere for reading, as a viewer holds it: read as well, and installed. */
+        {"SourceOpenForReadingElsewhere", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             run->StampDigests();
+             run->HoldOpen(DistFile("Unsetup.bat"), GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
+         },
+         nullptr},
         /* With the table of its files: checked before, verified as installed, and /VERIFY. */
         {"OnlyTheSetupInItsFolder", DefaultInstallDir, Missing(0), "", 0, OnlyTheSetup,
          NoInstallDirectory},
@@ -1091,7 +1111,7 @@ std::vector<Row> Rows()
         {"UnattendedDriveRelative", "c:nimrel", noDirectory, "", 0, nullptr, nullptr,
          "/S /LOG=" + plainLog + " /D=c:nimrel"},
         {"UnattendedSourceMissing", DefaultInstallDir, Missing(2), "", 0, RemoveSource,
-         NoInstallDirectory, "/s /log=" + plainLog},
+         NothingMadeAndCallLogged, "/s /log=" + plainLog},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
          "/Log=" + plainLog + " /S /D=q:\\x"},
         {"UnattendedDirectoryTooLong", longest + "x", noDirectory, "", 0, nullptr, nullptr,
