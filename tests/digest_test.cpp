@@ -1,50 +1,18 @@
 /*
- * The digest the file table records: BLAKE2s-256 against RFC 7693's own
- * vector ("abc") and against `openssl dgst -blake2s256` at the edges of a
- * block (none, a full one, one byte past), and on a million bytes given in
- * pieces that end everywhere in a block, as a file read in buffers is.
+ * The file table's digest, BLAKE2s-256: RFC 7693's own vector ("abc") and
+ * `openssl dgst -blake2s256` at a block's edges (none, one whole, one byte
+ * past) and on a million bytes given in pieces that end all over a block.
  */
+#include "install/digest.h"
 #include <gtest/gtest.h>
 #include <string>
-#include "install/digest.h"
-
-namespace
-{
-
-std::string Hex(const BYTE *bytes)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (int i = 0; i < DigestBytes; i++)
-        text += std::string(1, digits[bytes[i] >> 4]) + digits[bytes[i] & 15];
-    return text;
-}
-
-/* The digest of text given in pieces of the sizes listed, over and over. */
-std::string DigestInPieces(const std::string &text, std::initializer_list<DWORD> pieces)
-{
-    Digest digest;
-    BeginDigest(&digest);
-    for (size_t at = 0; at < text.size();)
-    {
-        for (DWORD piece : pieces)
-        {
-            DWORD length = (DWORD)std::min<size_t>(piece, text.size() - at);
-            AddToDigest(&digest, (const BYTE *)text.data() + at, length);
-            at += length;
-        }
-    }
-    BYTE result[DigestBytes];
-    EndDigest(&digest, result);
-    return Hex(result);
-}
 
 TEST(Digest, MatchesTheRfcAndOpenssl)
 {
     const struct
     {
         std::string text;
-        std::initializer_list<DWORD> pieces;
+        std::initializer_list<DWORD> pieces; /* given in pieces of these sizes, over and over */
         const char *expected;
     } cases[] = {
         {"", {1}, "69217a3079908094e11121d042354a7c1f55b6482ca1a51e1b250dfd1ed0eef9"},
@@ -60,7 +28,21 @@ TEST(Digest, MatchesTheRfcAndOpenssl)
          "bec0c0e6cde5b67acb73b81f79a67a4079ae1c60dac9d2661af18e9f8b50dfa5"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(c.expected, DigestInPieces(c.text, c.pieces)) << c.text.size() << " bytes";
+    {
+        Digest digest;
+        BeginDigest(&digest);
+        for (size_t at = 0; at < c.text.size();)
+            for (DWORD piece : c.pieces)
+            {
+                DWORD length = (DWORD)std::min<size_t>(piece, c.text.size() - at);
+                AddToDigest(&digest, (const BYTE *)c.text.data() + at, length);
+                at += length;
+            }
+        BYTE result[DigestBytes];
+        EndDigest(&digest, result);
+        char hex[2 * DigestBytes + 1];
+        for (int i = 0; i < DigestBytes; i++)
+            sprintf(hex + 2 * i, "%02x", result[i]);
+        EXPECT_EQ(c.expected, std::string(hex)) << c.text.size() << " bytes";
+    }
 }
-
-} // namespace

@@ -196,23 +196,15 @@ std::string CopyFailure(int index)
     return std::string("Could not copy ") + ProductFiles[index];
 }
 
-/* The check of the setup's own files, before anything is made, and /VERIFY. */
-std::string Missing(int index)
-{
-    return std::string("Could not find ") + ProductFiles[index] +
-           " in the setup folder. If you opened setup.exe inside a zip file, extract all the "
-           "files first.";
-}
+/* The messages of the check of the setup's own files and of /VERIFY, %s a file's name. */
+const char missing[] = "Could not find %s in the setup folder. If you opened setup.exe inside a "
+                       "zip file, extract all the files first.";
+const char unreadable[] = "Could not read %s in the setup folder.";
+const char damaged[] = "%s in the setup folder is damaged. Copy the setup files again.";
 
-std::string Unreadable(int index)
+std::string Told(std::string message, int index)
 {
-    return std::string("Could not read ") + ProductFiles[index] + " in the setup folder.";
-}
-
-std::string Damaged(int index)
-{
-    return std::string(ProductFiles[index]) +
-           " in the setup folder is damaged. Copy the setup files again.";
+    return message.replace(message.find("%s"), 2, ProductFiles[index]);
 }
 
 const char intact[] = "All files of the setup are intact.";
@@ -254,12 +246,12 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
     for (int i = 0; i < ProductFileCount; i++)
     {
         /* The check of the setup's files writes no status. */
-        if (outcome == Missing(i) || outcome == Unreadable(i) ||
-            (outcome == Damaged(i) && row.filesCopied == 0))
+        if (outcome == Told(missing, i) || outcome == Told(unreadable, i) ||
+            (outcome == Told(damaged, i) && row.filesCopied == 0))
             return "";
-        if ((outcome == CopyFailure(i) || outcome == Damaged(i)) && row.filesCopied < i)
+        if ((outcome == CopyFailure(i) || outcome == Told(damaged, i)) && row.filesCopied < i)
             return "Copying files.";
-        if (outcome == CopyFailure(i) || outcome == Damaged(i))
+        if (outcome == CopyFailure(i) || outcome == Told(damaged, i))
             return "Copying files... " + std::to_string((i + 1) * 100 / ProductFileCount) +
                    "% completed";
     }
@@ -567,9 +559,14 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 
     std::string outcome = row.message;
     std::string arguments = Lower(row.arguments + " ");
-    if (arguments.find("/s ") != std::string::npos || arguments.find("/s\" ") != std::string::npos)
+    auto has = [&](const char *option)
+    {
+        return arguments.find(option + std::string(" ")) != arguments.npos ||
+               arguments.find(option + std::string("\" ")) != arguments.npos;
+    };
+    if (has("/s"))
         ExpectLogFor(row, RunUnattended(row.arguments));
-    else if (row.message == noLog || arguments.find("/verify") != std::string::npos)
+    else if (row.message == noLog || has("/verify"))
         outcome = MessageBeforeDialog(row.arguments, row.message == intact ? 0 : 2);
     else
     {
@@ -868,24 +865,26 @@ void OnlyTheSetup(FaultRun *run)
         DeleteFileA(DistFile(name).c_str());
 }
 
-void LastFileMissing(FaultRun *run)
+/* The staged setup given the table of its files (or not), then row index's file left as it
+   is, removed, one byte short, or one byte in its middle changed. */
+enum Damage
 {
-    run->StampDigests();
-    DeleteFileA(DistFile("Unsetup.bat").c_str());
-}
+    Intact,
+    Removed,
+    OneByteShort,
+    OneByteChanged
+};
 
-/* The staged file of row index with its last byte dropped, or one byte in its middle changed. */
-void CutShort(int index)
+template <Damage damage, int index, bool stamped = true> void StageFiles(FaultRun *run)
 {
-    std::string bytes = ReadFileBytes(DistFile(ProductFiles[index]));
-    WriteFileBytes(DistFile(ProductFiles[index]), bytes.substr(0, bytes.size() - 1));
-}
-
-void ChangeOneByte(int index)
-{
-    std::string bytes = ReadFileBytes(DistFile(ProductFiles[index]));
-    bytes[bytes.size() / 2] ^= 1;
-    WriteFileBytes(DistFile(ProductFiles[index]), bytes);
+    if (stamped)
+        run->StampDigests();
+    std::string path = DistFile(ProductFiles[index]), bytes = ReadFileBytes(path);
+    bytes[bytes.size() / 2] ^= damage == OneByteChanged;
+    if (damage == Removed)
+        DeleteFileA(path.c_str());
+    else
+        WriteFileBytes(path, bytes.substr(0, bytes.size() - (damage == OneByteShort)));
 }
 
 /* tour.kvr and calm.mid have the same size: swapped, only their digests tell. */
@@ -902,8 +901,7 @@ void SwapSameSizeFiles(FaultRun *run)
 void DamageOverEarlierInstall(FaultRun *run)
 {
     InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-    run->StampDigests();
-    ChangeOneByte(2);
+    StageFiles<OneByteChanged, 2>(run);
 }
 
 void LogSaysPresenceOnly(FaultRun *)
@@ -1005,7 +1003,7 @@ std::vector<Row> Rows()
            (filesCopied: where the copy stopped). */
         {"DestinationInUse", DefaultInstallDir, CopyFailure(7), "", 0, HoldDestinationOpen,
          EarlierInstallUnchanged},
-        {"SourceMissingOverEarlierInstall", DefaultInstallDir, Missing(2), "", 0,
+        {"SourceMissingOverEarlierInstall", DefaultInstallDir, Told(missing, 2), "", 0,
          RemoveSourceOverEarlierInstall, EarlierInstallUnchanged, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
@@ -1014,10 +1012,12 @@ std::vector<Row> Rows()
         /* The files before the one that did not fit stay; what was written of it goes. */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
         /* The setup's own files, checked before anything is made. */
-        {"SourceMissing", DefaultInstallDir, Missing(2), "", 0, RemoveSource, NoInstallDirectory},
-        {"SourceHeldOpen", DefaultInstallDir, Unreadable(1), "", 0, HoldSourceOpen,
+        {"SourceMissing", DefaultInstallDir, Told(missing, 2), "", 0, RemoveSource,
+         NoInstallDirectory},
+        {"SourceHeldOpen", DefaultInstallDir, Told(unreadable, 1), "", 0, HoldSourceOpen,
          NothingOfTourCopied},
-        {"SourceIsADirectory", DefaultInstallDir, Missing(4), "", 0, DirectoryAsSource, nullptr},
+        {"SourceIsADirectory", DefaultInstallDir, Told(missing, 4), "", 0, DirectoryAsSource,
+         nullptr},
         /* Open elsewhere for reading, as a viewer holds it: read as well, and installed. */
         {"SourceOpenForReadingElsewhere", DefaultInstallDir, "", DefaultDir, 8,
          [](FaultRun *run)
@@ -1027,49 +1027,28 @@ std::vector<Row> Rows()
          },
          nullptr},
         /* With the table of its files: checked before, verified as installed, and /VERIFY. */
-        {"OnlyTheSetupInItsFolder", DefaultInstallDir, Missing(0), "", 0, OnlyTheSetup,
+        {"OnlyTheSetupInItsFolder", DefaultInstallDir, Told(missing, 0), "", 0, OnlyTheSetup,
          NoInstallDirectory},
-        {"LastFileMissing", DefaultInstallDir, Missing(7), "", 0, LastFileMissing,
+        {"LastFileMissing", DefaultInstallDir, Told(missing, 7), "", 0, StageFiles<Removed, 7>,
          NoInstallDirectory},
-        {"FileOneByteShort", DefaultInstallDir, Damaged(3), "", 0,
-         [](FaultRun *run)
-         {
-             run->StampDigests();
-             CutShort(3);
-         },
-         NoInstallDirectory},
-        {"ByteChangedInAMiddleFile", DefaultInstallDir, Damaged(4), DefaultDir, 4,
-         [](FaultRun *run)
-         {
-             run->StampDigests();
-             ChangeOneByte(4);
-         },
-         nullptr},
-        {"SameSizeFilesSwapped", DefaultInstallDir, Damaged(1), DefaultDir, 1, SwapSameSizeFiles,
-         nullptr},
-        {"ByteChangedOverEarlierInstall", DefaultInstallDir, Damaged(2), "", 2,
+        {"FileOneByteShort", DefaultInstallDir, Told(damaged, 3), "", 0,
+         StageFiles<OneByteShort, 3>, NoInstallDirectory},
+        {"ByteChangedInAMiddleFile", DefaultInstallDir, Told(damaged, 4), DefaultDir, 4,
+         StageFiles<OneByteChanged, 4>, nullptr},
+        {"SameSizeFilesSwapped", DefaultInstallDir, Told(damaged, 1), DefaultDir, 1,
+         SwapSameSizeFiles, nullptr},
+        {"ByteChangedOverEarlierInstall", DefaultInstallDir, Told(damaged, 2), "", 2,
          DamageOverEarlierInstall, EarlierInstallPutBack, "/S /LOG=" + plainLog},
-        {"Verify", DefaultInstallDir, intact, "", 0, [](FaultRun *run) { run->StampDigests(); },
-         NoInstallDirectory, "/VERIFY"},
-        {"VerifyDamaged", DefaultInstallDir, Damaged(7), "", 0,
-         [](FaultRun *run)
-         {
-             run->StampDigests();
-             ChangeOneByte(7);
-         },
+        {"Verify", DefaultInstallDir, intact, "", 0, StageFiles<Intact, 0>, NoInstallDirectory,
+         "/VERIFY"},
+        {"VerifyDamaged", DefaultInstallDir, Told(damaged, 7), "", 0, StageFiles<OneByteChanged, 7>,
          NoInstallDirectory, "\"/verify\""},
-        {"UnattendedVerify", DefaultInstallDir, intact, "", 0,
-         [](FaultRun *run) { run->StampDigests(); }, NoInstallDirectory,
-         "/S /VERIFY /LOG=" + plainLog},
-        {"UnattendedVerifyDamaged", DefaultInstallDir, Damaged(4), "", 0,
-         [](FaultRun *run)
-         {
-             run->StampDigests();
-             ChangeOneByte(4);
-         },
-         NoInstallDirectory, "/LOG=" + plainLog + " /Verify /S"},
+        {"UnattendedVerify", DefaultInstallDir, intact, "", 0, StageFiles<Intact, 0>,
+         NoInstallDirectory, "/S /VERIFY /LOG=" + plainLog},
+        {"UnattendedVerifyDamaged", DefaultInstallDir, Told(damaged, 4), "", 0,
+         StageFiles<OneByteChanged, 4>, NoInstallDirectory, "/LOG=" + plainLog + " /Verify /S"},
         {"UnattendedVerifyWithoutTable", DefaultInstallDir, intact, "", 0,
-         [](FaultRun *) { ChangeOneByte(4); }, LogSaysPresenceOnly, "/VERIFY /S /LOG=" + plainLog},
+         StageFiles<OneByteChanged, 4, false>, LogSaysPresenceOnly, "/VERIFY /S /LOG=" + plainLog},
         {"FilesLargerInClustersThanTheDrive", clusterDir, clusterShortfall, "", 0,
          FillToTheClusters, [](FaultRun *) { EXPECT_FALSE(DirectoryExists(clusterDir)); },
          "/S /LOG=" + plainLog + " /D=" + clusterDir},
@@ -1092,9 +1071,9 @@ std::vector<Row> Rows()
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
          nullptr, "", nullptr, HKEY_CURRENT_USER},
         /* The directory on the command line, in quotes or not; too long, not absolute or
-           quoted at one end only, it is refused. /Silent is no /S. */
+           quoted at one end only, it is refused. /Silent is no /S, /Verifying no /VERIFY. */
         {"DirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
-         "/Silent /D=c:\\Other Place"},
+         "/Silent /Verifying /D=c:\\Other Place"},
         {"QuotedDirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
          "/x /d=\"c:\\Other Place\"  "},
         {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
@@ -1110,7 +1089,7 @@ std::vector<Row> Rows()
          "/S /LOG=" + plainLog + " /D=nimrel"},
         {"UnattendedDriveRelative", "c:nimrel", noDirectory, "", 0, nullptr, nullptr,
          "/S /LOG=" + plainLog + " /D=c:nimrel"},
-        {"UnattendedSourceMissing", DefaultInstallDir, Missing(2), "", 0, RemoveSource,
+        {"UnattendedSourceMissing", DefaultInstallDir, Told(missing, 2), "", 0, RemoveSource,
          NothingMadeAndCallLogged, "/s /log=" + plainLog},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
          "/Log=" + plainLog + " /S /D=q:\\x"},
