@@ -24,7 +24,7 @@ files="Nim2Alph.exe tour.kvr calm.mid nimbet2.mid Notes.doc options.exe Unsetup.
 
 command -v makensis >/dev/null || { echo "bench: makensis is missing (scripts/install-deps.sh bench)" >&2; exit 1; }
 for exe in "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-dialog-plain.exe" "$bench/floor-copier.exe" \
-    "$bench/bench-timer.exe"; do
+    "$bench/bench-timer.exe" "$bench/bench-digest.exe"; do
     [ -f "$exe" ] || { echo "bench: $exe is not built" >&2; exit 1; }
 done
 
@@ -91,6 +91,33 @@ run_setup() {
     record setup.peak "$(field peak_kb "$out")"
 }
 
+# setup.exe /S from start to exit, as NSIS's /S is timed: the build's setup.exe,
+# which has no digest table, and a copy with the table of the payload beside it
+# (scripts/stamp-digests.pl), which reads every installed file back.
+run_silent() {
+    for program in setup setup-verified; do
+        clean
+        out=$(timed run "$(winpath "$payload/$program.exe")" /S)
+        [ "$(field exit "$out")" = 0 ] || { echo "bench: $program.exe /S failed: $out" >&2; exit 1; }
+        if [ "$1" = check ]; then check_installed "$program.exe /S"; continue; fi
+        record "$program.silent" "$(field wall_ms "$out")"
+    done
+}
+
+# The setup's digest (bench-digest.exe, timed inside its process) and OpenSSL's
+# (start to exit, on the host) over the same 64 MiB file; both must agree.
+run_digest() {
+    [ "$size" = 64 ] || return 0
+    out=$(wine "$bench/bench-digest.exe" "$(winpath "$digest_file")" </dev/null | tr -d '\r')
+    began_ns=$(date +%s%N)
+    theirs=$(openssl dgst -blake2s256 -r "$digest_file" | cut -d ' ' -f 1)
+    ended_ns=$(date +%s%N)
+    [ "$(field digest "$out")" = "$theirs" ] || { echo "bench: the digests differ: $out, openssl $theirs" >&2; exit 1; }
+    [ "$1" = measure ] || return 0
+    record digest.setup_ms "$(field digest_ms "$out")"
+    record digest.openssl_ms "$(awk -v ns=$((ended_ns - began_ns)) 'BEGIN { printf "%.3f", ns / 1e6 }')"
+}
+
 run_copier() {
     clean
     mkdir -p "$target"
@@ -147,6 +174,8 @@ run_nsis() {
 wine "$timer" hold </dev/null >/dev/null 2>&1 &
 holder=$!
 clock=$(timed clock)
+digest_file="$bench/digest-64M.bin"
+[ -f "$digest_file" ] || head -c 67108864 /dev/urandom >"$digest_file"
 for size in $sizes; do
     payload="$bench/payload-${size}M"
     nsis="$bench/nsis-${size}M.exe"
@@ -154,6 +183,11 @@ for size in $sizes; do
     sh "$here/make-payload.sh" "$payload" $((size * 1024 * 1024))
     cp "$build/setup.exe" "$bench/floor-dialog.exe" "$bench/floor-dialog-plain.exe" "$bench/floor-copier.exe" \
         "$bench/bench-steps.exe" "$bench/bench-links.exe" "$payload/"
+    cp "$build/setup.exe" "$payload/setup-verified.exe"
+    mkdir -p "$payload/stamp" && mv "$payload/setup-verified.exe" "$payload/stamp/setup.exe"
+    for name in $files; do ln -f "$payload/$name" "$payload/stamp/$name"; done
+    perl "$root/scripts/stamp-digests.pl" "$payload/stamp" >/dev/null
+    mv "$payload/stamp/setup.exe" "$payload/setup-verified.exe" && rm -rf "$payload/stamp"
     makensis -V1 -DPAYLOAD="$payload" -DOUTFILE="$nsis" "$here/nimbet.nsi"
     payload_bytes=$(for name in $files; do wc -c <"$payload/$name"; done | awk '{ s += $1 } END { print s }')
     record payload.bytes "$payload_bytes"
@@ -161,6 +195,8 @@ for size in $sizes; do
 
     run_starts 1 check
     run_setup check
+    run_silent check
+    run_digest check
     run_copier check
     run_nsis check
     run_steps check
@@ -169,6 +205,8 @@ for size in $sizes; do
     while [ $round -le "$rounds" ]; do
         run_starts "$starts" measure
         run_setup measure
+        run_silent measure
+        run_digest measure
         run_copier measure
         run_nsis measure
         run_steps measure

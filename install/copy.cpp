@@ -3,13 +3,15 @@
  * before it is copied, stopping at the first that fails. Over an earlier
  * install each file replaced is moved to its backup first and a failure puts
  * all of it back (install/rollback.h); on a first install the files already
- * copied stay where they are.
+ * copied stay where they are, but not the one that failed. With digests each
+ * copy is read back and compared with the table.
  */
 #include <windows.h>
 #include "install/copy.h"
 #include "install/inuse.h"
 #include "install/paths.h"
 #include "install/rollback.h"
+#include "install/sourcecheck.h"
 #include "setup/controller.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
@@ -92,19 +94,27 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
         *moved = 1;
     }
     if (!CopyFileA(source, destination, FALSE))
-        return LogFailure("CopyFileA", source, destination, 0);
+    {
+        LogFailure("CopyFileA", source, destination, 0);
+        /* Cut short from a read-only source it is read-only too, which no one can delete. */
+        SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+        return 0;
+    }
     RemoveDownloadMark(destination);
     return 1;
 }
 
-/* allBack: every earlier file is in its place again (or none was replaced). */
-void ReportCopyFailure(HWND dialog, const char *name, int allBack)
+/* A first install's copy that failed, whole or cut short: no one's file, and damaged. */
+void RemoveFailedCopy(const char *destination)
+{
+    if (GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(destination))
+        LogFailure("DeleteFileA", destination, NULL, 0);
+}
+
+void ReportCopyFailure(HWND dialog, const char *format, const char *name)
 {
     char message[CopyMessageSize];
-    FormatText(message, sizeof message, "Could not copy %s%s", name,
-               allBack ? ""
-                       : ". Some earlier files could not be put back: they are in the install "
-                         "folder, with ~ as the last letter of their names.");
+    FormatText(message, sizeof message, format, name);
     TellUser(dialog, message);
 }
 
@@ -116,13 +126,14 @@ int CopyProductFiles(HWND dialog)
     unsigned moved = 0;
     FilesCopied = 0;
     ShowStatus(dialog, "Copying files.");
+    const char *failure = "Could not copy %s";
     int checked = CheckEarlierFiles(dialog, &earlier);
     if (checked != ExitInstalled)
         return checked;
     int failed = BeginBackups(earlier, &moved);
     if (failed >= 0)
     {
-        ReportCopyFailure(dialog, ProductFiles[failed], 1);
+        ReportCopyFailure(dialog, failure, ProductFiles[failed]);
         return ExitFailed;
     }
     for (int index = 0; index < ProductFileCount; index++)
@@ -139,13 +150,23 @@ int CopyProductFiles(HWND dialog)
         int copied = formed && CopyOneFile(source, destination, backup,
                                            ((earlier & ~moved) >> index) & 1, &wasMoved);
         moved |= wasMoved << index;
+        /* A read-only source would otherwise arrive read-only. */
+        if (copied)
+            SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
+        /* Read back as it lies on the drive, which is what the product will run. */
+        if (copied && !MatchesRecord(destination, index))
+        {
+            failure = DamagedFileText;
+            copied = 0;
+        }
         if (!copied)
         {
             failed = index;
+            /* Over an earlier install the put-back deletes it. */
+            if (formed && !(earlier | moved))
+                RemoveFailedCopy(destination);
             break;
         }
-        /* A read-only source would otherwise arrive read-only. */
-        SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
         Log("Copied %s", destination);
         FilesCopied++;
     }
@@ -155,6 +176,10 @@ int CopyProductFiles(HWND dialog)
         allBack = Settle(earlier, moved, failed >= 0);
     if (failed < 0)
         return ExitInstalled;
-    ReportCopyFailure(dialog, ProductFiles[failed], allBack);
+    /* Where the put-back is not whole, where the earlier files are matters most. */
+    if (!allBack)
+        failure = "Could not copy %s. Some earlier files could not be put back: they are in the "
+                  "install folder, with ~ as the last letter of their names.";
+    ReportCopyFailure(dialog, failure, ProductFiles[failed]);
     return ExitFailed;
 }

@@ -141,13 +141,39 @@ void BrowseForDirectory(HWND dialog)
         SetDlgItemTextA(dialog, CTL_DIRECTORY, path);
 }
 
+namespace
+{
+
+/*
+ * The bytes the files need: RequiredBytes, or with digests the recorded sizes
+ * as the drive stores them, each in whole clusters, if that is more. The
+ * table's sizes come from a distribution of at most RequiredBytes, so no
+ * sum here passes 32 bits.
+ */
+ULONGLONG BytesNeeded(DWORD clusterBytes)
+{
+    ULONGLONG needed = (ULONGLONG)RequiredBytes;
+    if (!Digests.filled || clusterBytes == 0)
+        return needed;
+    DWORD clusters = 0;
+    for (int i = 0; i < ProductFileCount; i++)
+    {
+        clusters += (Digests.files[i].size + clusterBytes - 1) / clusterBytes;
+    }
+    ULONGLONG stored = (ULONGLONG)clusters * clusterBytes;
+    return stored > needed ? stored : needed;
+}
+
+} // namespace
+
 int EnoughFreeSpace(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters,
                     const char *format, char *message)
 {
     ULONGLONG freeBytes = (ULONGLONG)freeClusters * bytesPerSector * sectorsPerCluster;
-    if (freeBytes >= (ULONGLONG)RequiredBytes)
+    ULONGLONG needed = BytesNeeded(bytesPerSector * sectorsPerCluster);
+    if (freeBytes >= needed)
         return 1;
-    FormatText(message, SpaceMessageSize, format, RequiredBytes - (long)freeBytes);
+    FormatText(message, SpaceMessageSize, format, (long)(needed - freeBytes));
     return 0;
 }
 

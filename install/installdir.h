@@ -25,7 +25,7 @@ void ReadInstallDirectory(HWND dialog);
 void BrowseForDirectory(HWND dialog);
 
 /*
- * Tests the drive of InstallDir for RequiredBytes. Returns 1 on pass, or 0 after
+ * Tests the drive of InstallDir for the space EnoughFreeSpace asks. Returns 1 on pass, or 0 after
  * telling the user the shortfall, formatted from format (one %ld). A drive whose
  * free space cannot be learned passes: creating the directory and copying the
  * files report what is really wrong there.
@@ -34,7 +34,8 @@ int CheckDiskSpace(const char *format);
 
 /*
  * The free-space decision on a drive's counts. Returns 1 when they make
- * RequiredBytes or more; otherwise 0 with the shortfall message formatted from
+ * RequiredBytes or more (with digests: or the files' sizes in whole clusters,
+ * if more); otherwise 0 with the shortfall message formatted from
  * format into message (SpaceMessageSize bytes).
  */
 int EnoughFreeSpace(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters,

@@ -2,12 +2,13 @@
 # Lays out the distribution folder from the maker's own product files: setup.exe
 # beside the files of the setup's file table, each found in PRODUCT_DIR without
 # regard to letter case and written under the table's name, as the setup opens
-# it. Everything is checked in a new folder beside DIST_DIR, which replaces it
-# only when all is well; otherwise DIST_DIR stays as it was, and the status is
-# non-zero with one line for each problem.
+# it, and records their sizes and digests in that folder's setup.exe
+# (scripts/stamp-digests.pl). Everything is checked in a new folder beside
+# DIST_DIR, which replaces it only when all is well; otherwise DIST_DIR stays
+# as it was, and the status is non-zero with one line for each problem.
 # With SIGN_PRODUCT=1 (and PFX, as for scripts/sign-setup.sh) each product file
 # that is a Windows program is signed in the new folder, never in PRODUCT_DIR,
-# before anything is made from the files laid out.
+# before its size and digest are recorded.
 # Usage: [SIGN_PRODUCT=1 PFX=... PFX_PASSWORD=... TIMESTAMP_URL=...] make-dist.sh PRODUCT_DIR SETUP.EXE DIST_DIR
 set -eu
 product=$1 exe=$2 dist=$3
@@ -62,6 +63,10 @@ fi
 
 cp "$exe" "$work/setup.exe"
 chmod 755 "$work" # mktemp made it private
+
+# The sizes and digests of exactly the files laid out, in the copy of setup.exe beside them.
+perl "$(dirname "$0")/stamp-digests.pl" "$work" >/dev/null
+
 [ ! -e "$dist" ] || mv "$dist" "$work.old"
 mv "$work" "$dist"
 echo "dist: $dist holds setup.exe and the $file_count files of $product ($total bytes)"

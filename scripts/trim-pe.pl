@@ -16,6 +16,9 @@
 # Usage: trim-pe.pl SETUP.EXE   (rewrites it in place)
 use strict;
 use warnings;
+use FindBin;
+use lib $FindBin::Bin;
+use PeChecksum;
 
 my ($exe) = @ARGV;
 die "usage: $0 SETUP.EXE\n" unless defined $exe;
@@ -111,16 +114,7 @@ for my $s (@sections) {
 my $headers = $dos . substr($image, $pe, $headersEnd - $pe);
 my $out = $headers . ("\0" x ($headerSize - length $headers)) . $body;
 
-# The image checksum, as the linker computes it: 16-bit sums with the carry
-# folded in, the checksum field itself counted as zero, plus the file's length.
-my $checksumAt = $optional - $pe + $newPe + 64;
-substr($out, $checksumAt, 4) = "\0\0\0\0";
-my $sum = 0;
-for my $word (unpack('v*', $out)) {
-    $sum += $word;
-    $sum = ($sum & 0xffff) + ($sum >> 16);
-}
-substr($out, $checksumAt, 4) = pack('V', ($sum & 0xffff) + length($out));
+PeChecksum::write_checksum(\$out);
 
 open(my $outFile, '>:raw', "$exe.tmp") or die "$exe.tmp: $!\n";
 print $outFile $out;

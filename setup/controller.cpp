@@ -7,6 +7,7 @@
 #include <windows.h>
 #include "install/copy.h"
 #include "install/installdir.h"
+#include "install/sourcecheck.h"
 #include "register/registry.h"
 #include "register/startmenu.h"
 #include "setup/controller.h"
@@ -107,6 +108,9 @@ int RunInstall(HWND dialog)
         ReadInstallDirectory(dialog);
     Log("Directory: %s", InstallDir);
 
+    /* Before anything is made: a setup run from inside a zip has none of its files. */
+    if (!CheckSourceFiles(dialog))
+        return 0;
     if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
         return ExitFailed;
 
@@ -217,4 +221,9 @@ int InstallUnattended(void)
         return ExitFailed;
     }
     return RunInstall(NULL);
+}
+
+int VerifyOnlyRun(void)
+{
+    return IsSupportedWindows() && VerifySetupFiles() ? ExitInstalled : ExitFailed;
 }

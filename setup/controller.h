@@ -23,4 +23,7 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 /* Installs into InstallDir with the Start menu group, showing nothing; returns the exit code. */
 int InstallUnattended(void);
 
+/* /VERIFY: checks the setup's files and installs nothing; returns the exit code. */
+int VerifyOnlyRun(void);
+
 #endif

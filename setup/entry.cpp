@@ -248,14 +248,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     }
     int directoryFits =
         !options.directory || TakeDirectory(options.directory, options.directoryLength);
+    /* No one is there to see a guessed switch ignored: refuse it. */
+    if (Unattended && options.unknown)
+    {
+        LogPart("Unknown option %s", options.unknown, options.unknownLength, NULL);
+        return ExitFailed;
+    }
+    if (VerifyOnly)
+        return VerifyOnlyRun();
     if (Unattended)
     {
-        /* No one is there to see a guessed switch ignored: refuse it. */
-        if (options.unknown)
-        {
-            LogPart("Unknown option %s", options.unknown, options.unknownLength, NULL);
-            return ExitFailed;
-        }
         /* A refused directory is none: the run stops at the directory and says so. */
         if (!directoryFits)
             InstallDir[0] = '\0';

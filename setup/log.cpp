@@ -1,12 +1,10 @@
 /*
  * The log's lines. Each is written whole with one WriteFile as it happens,
  * never gathered for later: a crash then loses at most the line it was
- * writing. GetLastError is found at run time, to keep the imports to the calls
- * the setup has always made and FormatMessageA; Windows 95 has both.
+ * writing. GetLastError and FormatMessageA are Windows 95's.
  */
 #include <windows.h>
 #include "setup/format.h"
-#include "setup/libraries.h"
 #include "setup/log.h"
 #include "setup/state.h"
 
@@ -40,11 +38,10 @@ void Log(const char *format, ...)
 
 int LogFailure(const char *call, const char *path, const char *other, DWORD error)
 {
-    DWORD(WINAPI * lastError)(void);
     char text[256];
     text[0] = '\0';
-    if (!error && FindCall(GetModuleHandleA(KernelLibrary), "GetLastError", &lastError))
-        error = lastError();
+    if (!error)
+        error = GetLastError();
     /* With a maximum width the system's text ends in no line break of its own. */
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                        FORMAT_MESSAGE_MAX_WIDTH_MASK,

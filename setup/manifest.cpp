@@ -19,3 +19,6 @@ const char *const ProductFiles[ProductFileCount] = {
     "Nim2Alph.exe", "tour.kvr",    "calm.mid",    "nimbet2.mid",
     "Notes.doc",    "options.exe", "Unsetup.exe", "Unsetup.bat",
 };
+
+/* In read-only data, which the signature covers; filled only in a distribution's copy. */
+const DigestTable Digests = {DIGEST_TABLE_MARKER, 0, {}};

@@ -44,6 +44,38 @@ enum
 
 /* Bare file names, the same at the source and the destination, in copy order. */
 extern const char *const ProductFiles[ProductFileCount];
+
+/* Bytes of a file's digest (BLAKE2s-256, install/digest.h). */
+enum
+{
+    DigestBytes = 32
+};
+
+/* What the table records of one file, in the same row as its name. */
+struct FileRecord
+{
+    unsigned long size;
+    unsigned char digest[DigestBytes];
+};
+
+/*
+ * The size and digest of each file laid out beside setup.exe, written into a
+ * copy of the built program by scripts/stamp-digests.pl, which finds the table
+ * by its marker. The signature then covers them. The build's own setup.exe has
+ * the table unfilled: such a setup checks only that each file is there.
+ * Little-endian words, no padding: the script writes the layout byte for byte.
+ */
+struct DigestTable
+{
+    char marker[16];      /* DIGEST_TABLE_MARKER, terminator included */
+    unsigned long filled; /* 1 once the rows are written */
+    FileRecord files[ProductFileCount];
+};
+
+#define DIGEST_TABLE_MARKER "Nimbet digests:"
+
+/* Defined in manifest.cpp alone: no other module may take its unfilled values as constants. */
+extern const DigestTable Digests;
 #endif
 
 #endif

@@ -20,7 +20,8 @@ extern int Busy;                   /* nonzero while an install run is in progres
 extern int Stage;                  /* 0 on the input page, 1 on the completion page */
 extern short FilesCopied;          /* table entries handled so far by the copy */
 extern int Unattended;             /* /S: install with no window and no message box */
-extern HANDLE LogFile;             /* /LOG's file; 0 without one, -1 when it could not be made */
+extern int VerifyOnly; /* /VERIFY: check the setup's files against the table and install nothing */
+extern HANDLE LogFile; /* /LOG's file; 0 without one, -1 when it could not be made */
 
 extern int VerifyOnly; /* /VERIFY: check the setup's files against the table and install nothing */
 

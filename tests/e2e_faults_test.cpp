@@ -23,6 +23,9 @@ namespace
 /* The rig's small drive for the copy that runs out of space (tests/CMakeLists.txt). */
 const char fillDrive[] = "U:\\";
 const char fillDir[] = "U:\\Nimbet";
+/* The rig's drive of 4,014,080 bytes in 4,096-byte clusters, for the files as it stores them. */
+const char clusterDrive[] = "V:\\";
+const char clusterDir[] = "V:\\Nimbet";
 
 /* Left by planted code that ran (tests/standin/planted.c). */
 const char plantedMarker[] = "C:\\planted-ran.txt";
@@ -206,6 +209,20 @@ std::string CopyFailure(int index)
     return std::string("Could not copy ") + ProductFiles[index];
 }
 
+/* The messages of the check of the setup's own files and of /VERIFY, %s a file's name. */
+const char missing[] = "Could not find %s in the setup folder. If you opened setup.exe inside a "
+                       "zip file, extract all the files first.";
+const char unreadable[] = "Could not read %s in the setup folder.";
+const char damaged[] = "%s in the setup folder is damaged. Copy the setup files again.";
+
+std::string Told(std::string message, int index)
+{
+    return message.replace(message.find("%s"), 2, ProductFiles[index]);
+}
+
+const char intact[] = "All files of the setup are intact.";
+const char clusterShortfall[] = "You need about 16384 more bytes of disk space to install Nimbet.";
+
 class FaultRun;
 
 /* One row: a directory field (or fault) and what must come of it. */
@@ -241,7 +258,7 @@ DWORD ExitCodeFor(const Row &row, bool unattended)
 {
     if (!row.message.empty() && row.message == row.inUseBox)
         return unattended ? 3 : 1;
-    return row.message.empty() ? 0 : 2;
+    return row.message.empty() || row.message == intact ? 0 : 2;
 }
 
 /*
@@ -256,9 +273,14 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
         return "Copying files.";
     for (int i = 0; i < ProductFileCount; i++)
     {
-        if (outcome.rfind(CopyFailure(i), 0) == 0 && row.filesCopied < i)
+        /* The check of the setup's files writes no status. */
+        if (outcome == Told(missing, i) || outcome == Told(unreadable, i) ||
+            (outcome == Told(damaged, i) && row.filesCopied == 0))
+            return "";
+        bool copyFailed = outcome.rfind(CopyFailure(i), 0) == 0 || outcome == Told(damaged, i);
+        if (copyFailed && row.filesCopied < i)
             return "Copying files.";
-        if (outcome.rfind(CopyFailure(i), 0) == 0)
+        if (copyFailed)
             return "Copying files... " + std::to_string((i + 1) * 100 / ProductFileCount) +
                    "% completed";
     }
@@ -280,10 +302,16 @@ class FaultRun : public testing::TestWithParam<Row>
         WriteFileBytes(DistFile(ProductFiles[index]), bytes);
     }
 
-    /* Opens path without sharing for the whole run, as another program might. */
-    void HoldOpen(const std::string &path, DWORD access, DWORD disposition)
+    /* The staged setup.exe given the table of the payload as staged so far. */
+    void StampDigests()
     {
-        HANDLE file = CreateFileA(path.c_str(), access, 0, NULL, disposition, 0, NULL);
+        ASSERT_TRUE(::StampDigests(DistFile("setup.exe"), payload_)) << "no digest table";
+    }
+
+    /* Opens path without sharing (or with share) for the whole run, as another program might. */
+    void HoldOpen(const std::string &path, DWORD access, DWORD disposition, DWORD share = 0)
+    {
+        HANDLE file = CreateFileA(path.c_str(), access, share, NULL, disposition, 0, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
         held_.push_back(file);
     }
@@ -361,6 +389,7 @@ class FaultRun : public testing::TestWithParam<Row>
             RemoveTree(GetParam().installedIn);
         RemoveTree(StageDir);
         RemoveTree(fillDir);
+        RemoveTree(clusterDir);
         RemoveTree(plantedMarker);
         SetEnvironmentVariableA("STATUS_HOOK_PAUSE", NULL);
         DeleteFileA(plainLog.c_str());
@@ -514,7 +543,7 @@ class FaultRun : public testing::TestWithParam<Row>
             {
                 EXPECT_TRUE(payload_[i] == ReadFileBytes(path)) << path << " is not intact";
             }
-            else if (i > row.filesCopied)
+            else /* the one that failed, cut short or damaged, never stays */
             {
                 EXPECT_FALSE(FileExists(path)) << path << " was copied after a failure";
             }
@@ -619,8 +648,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         EXPECT_EQ(helpText, outcome = MessageBeforeDialog(row.arguments, 0));
     else if (unattended)
         ExpectLogFor(row, RunUnattended(row.arguments));
-    else if (row.message == noLog)
-        outcome = MessageBeforeDialog(row.arguments);
+    else if (row.message == noLog || arguments.find("/verify ") != arguments.npos)
+        outcome = MessageBeforeDialog(row.arguments, row.message == intact ? 0 : 2);
     else
     {
         if (row.holdShare)
@@ -755,9 +784,10 @@ void HolderLogged(FaultRun *run)
 
 /* Unattended over an earlier install: each file moved aside before calm.mid failed is put back,
    and the log says so. */
-void EarlierInstallPutBack(FaultRun *run)
+void EarlierInstallPutBack(FaultRun *)
 {
-    EarlierInstallUnchanged(run);
+    for (const char *name : ProductFiles)
+        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
     std::string log = ReadFileBytes(plainLog);
     for (std::string name : {"Nim2Alph.exe", "tour.kvr"})
         EXPECT_NE(log.npos, log.find("\r\nPut back c:\\Nimbet 2 Alpha\\" + name + "\r\n")) << log;
@@ -895,11 +925,15 @@ void RefuseMachineWideEntry(FaultRun *)
     RegCloseKey(list);
 }
 
-void RemoveSource(FaultRun *run)
+void RemoveSource(FaultRun *)
 {
-    if (FaultRun::GetParam().installedIn.empty())
-        InstallEarlierReadOnly(run);
     DeleteFileA(DistFile("calm.mid").c_str());
+}
+
+void RemoveSourceOverEarlierInstall(FaultRun *run)
+{
+    InstallEarlierReadOnly(run);
+    RemoveSource(run);
 }
 
 void HoldSourceOpen(FaultRun *run)
@@ -975,8 +1009,12 @@ void FillTheDrive(FaultRun *run)
     ASSERT_GE(free.QuadPart, (ULONGLONG)RequiredBytes);
     ASSERT_GE(free.QuadPart, 3 * largeFileBytes + 65536);
     ASSERT_LT(free.QuadPart, 4 * largeFileBytes);
+    /* Read-only, as from a CD: so is what the copy leaves cut short, until the setup clears it. */
     for (int i = 0; i < 4; i++)
+    {
         run->StagePayload(i, std::string(largeFileBytes, (char)('0' + i)));
+        SetFileAttributesA(DistFile(ProductFiles[i]).c_str(), FILE_ATTRIBUTE_READONLY);
+    }
     run->extraDrives_.push_back(fillDrive);
 }
 
@@ -1013,17 +1051,18 @@ void ExpectLogLines(const std::vector<std::string> &expected)
 /* Wine 8's default is Windows 7 with its service pack. */
 const std::string firstLine = "Nimbet 2 Alpha Setup 0.1, Windows 6.1.7601";
 
-void SourceMissingLogged(FaultRun *)
+void NoInstallDirectory(FaultRun *)
 {
+    EXPECT_FALSE(DirectoryExists(DefaultDir));
+}
+
+void SourceMissingLogged(FaultRun *run)
+{
+    NoInstallDirectory(run);
     ExpectLogLines({firstLine, "\"C:\\e2e\\dist\\setup.exe\" /s /log=" + plainLog,
-                    "Directory: c:\\Nimbet 2 Alpha", "Free: # clusters of 4096 bytes",
-                    "Creating directory..", "Created c:\\Nimbet 2 Alpha", "Copying files.",
-                    "Copying files... 12% completed", "Copied c:\\Nimbet 2 Alpha\\Nim2Alph.exe",
-                    "Copying files... 25% completed", "Copied c:\\Nimbet 2 Alpha\\tour.kvr",
-                    "Copying files... 37% completed",
-                    "CopyFileA(C:\\e2e\\dist\\calm.mid, c:\\Nimbet 2 Alpha\\calm.mid) failed: 2 "
-                    "File not found. ",
-                    "Could not copy calm.mid", "Exit code 2"});
+                    "Directory: c:\\Nimbet 2 Alpha",
+                    "GetFileAttributesA(C:\\e2e\\dist\\calm.mid) failed: 2 File not found. ",
+                    Told(missing, 2), "Exit code 2"});
 }
 
 /* Windows 95 keeps its version in the build number's high word; the log gives 950 alone. */
@@ -1083,6 +1122,77 @@ void OnlyTheDeepSubkeyLeft(FaultRun *)
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + subkey).c_str()))
             << subkey;
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, (std::string(UninstallKey) + "\\A\\B").c_str()));
+}
+
+/* Rows of a setup with the table of its staged files: a distribution made by make dist. */
+
+void OnlyTheSetup(FaultRun *run)
+{
+    run->StampDigests();
+    for (const char *name : ProductFiles)
+        DeleteFileA(DistFile(name).c_str());
+}
+
+/* The staged setup given the table of its files (or not), then row index's file left as it
+   is, removed, one byte short, or one byte in its middle changed. */
+enum Damage
+{
+    Intact,
+    Removed,
+    OneByteShort,
+    OneByteChanged
+};
+
+template <Damage damage, int index, bool stamped = true> void StageFiles(FaultRun *run)
+{
+    if (stamped)
+        run->StampDigests();
+    std::string path = DistFile(ProductFiles[index]), bytes = ReadFileBytes(path);
+    bytes[bytes.size() / 2] ^= damage == OneByteChanged;
+    if (damage == Removed)
+        DeleteFileA(path.c_str());
+    else
+        WriteFileBytes(path, bytes.substr(0, bytes.size() - (damage == OneByteShort)));
+}
+
+/* tour.kvr and calm.mid have the same size: swapped, only their digests tell. */
+void SwapSameSizeFiles(FaultRun *run)
+{
+    run->StampDigests();
+    std::string tour = ReadFileBytes(DistFile("tour.kvr"));
+    std::string calm = ReadFileBytes(DistFile("calm.mid"));
+    ASSERT_EQ(tour.size(), calm.size());
+    WriteFileBytes(DistFile("tour.kvr"), calm);
+    WriteFileBytes(DistFile("calm.mid"), tour);
+}
+
+void DamageOverEarlierInstall(FaultRun *run)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    StageFiles<OneByteChanged, 2>(run);
+}
+
+void LogSaysPresenceOnly(FaultRun *)
+{
+    EXPECT_NE(std::string::npos,
+              ReadFileBytes(plainLog).find(
+                  "\r\nThis setup holds no digests: checked only that its files are there\r\n"));
+}
+
+/* Eight files of 500,000 bytes: 4,000,000 in all, but 984 clusters of 4,096 where 980 are free. */
+void FillToTheClusters(FaultRun *run)
+{
+    if (GetDriveTypeA(clusterDrive) == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "drive V: is not mapped (no permission to mount a small tmpfs)";
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+    ASSERT_TRUE(GetDiskFreeSpaceA(clusterDrive, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                  &clusters));
+    ASSERT_EQ(4096u, sectorsPerCluster * bytesPerSector);
+    ASSERT_EQ(980u, freeClusters);
+    for (int i = 0; i < ProductFileCount; i++)
+        run->StagePayload(i, std::string(500000, (char)('a' + i)));
+    run->StampDigests();
+    run->extraDrives_.push_back(clusterDrive);
 }
 
 std::vector<Row> Rows()
@@ -1176,8 +1286,8 @@ std::vector<Row> Rows()
              run->ReleaseWhenLogged("CreateFileA(c:\\Nimbet 2 Alpha\\Unsetup.bat) failed");
          },
          NoneReadOnly, "/S /LOG=" + plainLog},
-        {"SourceMissingOverEarlierInstall", DefaultInstallDir, CopyFailure(2), "", 2, RemoveSource,
-         EarlierInstallPutBack, "/S /LOG=" + plainLog},
+        {"SourceMissingOverEarlierInstall", DefaultInstallDir, Told(missing, 2), "", 0,
+         RemoveSourceOverEarlierInstall, EarlierInstallUnchanged, "/S /LOG=" + plainLog},
         {"DriveFillsUpOverEarlierInstall", fillDir, CopyFailure(3), "", 3, FillTheDrive,
          EarlierInstallUnchanged},
         /* The drive fills while another process holds the new Nim2Alph.exe. With delete sharing
@@ -1225,13 +1335,49 @@ std::vector<Row> Rows()
          nullptr},
         {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, CopyFailure(4), "", 4,
          UsersTildeFile, EarlierInstallUnchanged},
-        /* The file that did not fit stays as far as it was written (Wine's copy leaves it). */
+        /* The files before the one that did not fit stay; what was written of it goes. */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
-        {"SourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource, nullptr},
-        {"SourceHeldOpen", DefaultInstallDir, CopyFailure(1), DefaultDir, 1, HoldSourceOpen,
+        /* The setup's own files, checked before anything is made. */
+        {"SourceMissing", DefaultInstallDir, Told(missing, 2), "", 0, RemoveSource,
+         NoInstallDirectory},
+        {"SourceHeldOpen", DefaultInstallDir, Told(unreadable, 1), "", 0, HoldSourceOpen,
          NothingOfTourCopied},
-        {"SourceIsADirectory", DefaultInstallDir, CopyFailure(4), DefaultDir, 4, DirectoryAsSource,
+        {"SourceIsADirectory", DefaultInstallDir, Told(missing, 4), "", 0, DirectoryAsSource,
          nullptr},
+        /* Open elsewhere for reading, as a viewer holds it: read as well, and installed. */
+        {"SourceOpenForReadingElsewhere", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             run->StampDigests();
+             run->HoldOpen(DistFile("Unsetup.bat"), GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ);
+         },
+         nullptr},
+        /* With the table of its files: checked before, verified as installed, and /VERIFY. */
+        {"OnlyTheSetupInItsFolder", DefaultInstallDir, Told(missing, 0), "", 0, OnlyTheSetup,
+         NoInstallDirectory},
+        {"LastFileMissing", DefaultInstallDir, Told(missing, 7), "", 0, StageFiles<Removed, 7>,
+         NoInstallDirectory},
+        {"FileOneByteShort", DefaultInstallDir, Told(damaged, 3), "", 0,
+         StageFiles<OneByteShort, 3>, NoInstallDirectory},
+        {"ByteChangedInAMiddleFile", DefaultInstallDir, Told(damaged, 4), DefaultDir, 4,
+         StageFiles<OneByteChanged, 4>, nullptr},
+        {"SameSizeFilesSwapped", DefaultInstallDir, Told(damaged, 1), DefaultDir, 1,
+         SwapSameSizeFiles, nullptr},
+        {"ByteChangedOverEarlierInstall", DefaultInstallDir, Told(damaged, 2), "", 2,
+         DamageOverEarlierInstall, EarlierInstallPutBack, "/S /LOG=" + plainLog},
+        {"Verify", DefaultInstallDir, intact, "", 0, StageFiles<Intact, 0>, NoInstallDirectory,
+         "/VERIFY"},
+        {"VerifyDamaged", DefaultInstallDir, Told(damaged, 7), "", 0, StageFiles<OneByteChanged, 7>,
+         NoInstallDirectory, "\"/verify\""},
+        {"UnattendedVerify", DefaultInstallDir, intact, "", 0, StageFiles<Intact, 0>,
+         NoInstallDirectory, "/S /VERIFY /LOG=" + plainLog},
+        {"UnattendedVerifyDamaged", DefaultInstallDir, Told(damaged, 4), "", 0,
+         StageFiles<OneByteChanged, 4>, NoInstallDirectory, "/LOG=" + plainLog + " /Verify /S"},
+        {"UnattendedVerifyWithoutTable", DefaultInstallDir, intact, "", 0,
+         StageFiles<OneByteChanged, 4, false>, LogSaysPresenceOnly, "/VERIFY /S /LOG=" + plainLog},
+        {"FilesLargerInClustersThanTheDrive", clusterDir, clusterShortfall, "", 0,
+         FillToTheClusters, [](FaultRun *) { EXPECT_FALSE(DirectoryExists(clusterDir)); },
+         "/S /LOG=" + plainLog + " /D=" + clusterDir},
         /* Planted code never runs, with the picker opened and the group made by links. */
         {"PlantedCodeBesideTheSetup", DefaultInstallDir, "", DefaultDir, 8, PlantCode,
          NoPlantedCodeRan, "", BrowseAndCancel},
@@ -1251,9 +1397,10 @@ std::vector<Row> Rows()
         {"MachineWideEntryRefused", DefaultInstallDir, "", DefaultDir, 8, RefuseMachineWideEntry,
          nullptr, "", nullptr, HKEY_CURRENT_USER},
         /* The directory on the command line, in quotes or not; too long, not absolute or
-           quoted at one end only, it is refused. /Silently and /Qx are no /S. */
+           quoted at one end only, it is refused. /Silently and /Qx are no /S, /Verifying no
+           /VERIFY. */
         {"DirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
-         "/Silently /Qx /D=c:\\Other Place"},
+         "/Silently /Qx /Verifying /D=c:\\Other Place"},
         {"QuotedDirectoryOption", "c:\\Other Place", "", "c:\\Other Place", 8, nullptr, nullptr,
          "/x /d=\"c:\\Other Place\"  "},
         {"DirectoryOptionTooLong", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
@@ -1269,7 +1416,7 @@ std::vector<Row> Rows()
          nullptr, nullptr, "/S /LOG=" + plainLog + " /D=nimrel"},
         {"UnattendedDriveRelative", "c:nimrel", noDirectory, "", 0, nullptr, nullptr,
          "/S /LOG=" + plainLog + " /D=c:nimrel"},
-        {"UnattendedSourceMissing", DefaultInstallDir, CopyFailure(2), DefaultDir, 2, RemoveSource,
+        {"UnattendedSourceMissing", DefaultInstallDir, Told(missing, 2), "", 0, RemoveSource,
          SourceMissingLogged, "/s /log=" + plainLog},
         {"UnattendedMissingDrive", "q:\\x", noDirectory, "", 0, nullptr, nullptr,
          "/Log=" + plainLog + " /S /D=q:\\x"},

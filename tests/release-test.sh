@@ -2,7 +2,8 @@
 # The maker's release from a product folder of exactly the 4,000,000 bytes the setup
 # asks for: each refusal leaves the last dist as it was; the zip and the CD image hold
 # exactly its files, the same bytes whatever their times; the setup installs unattended
-# from the image's Joliet tree mapped as drive D:, a CD-ROM of the rig.
+# from the image's Joliet tree mapped as drive D:, a CD-ROM of the rig, and /VERIFY holds
+# the files to the digests OpenSSL recorded.
 # Usage (inside the rig): release-test.sh SOURCE_DIR SETUP.EXE WORK_DIR
 set -eu
 src=$1 exe=$2 work=$3
@@ -114,3 +115,9 @@ attributes() { wine cmd /c attrib "$1" | cut -c 1-12 | tr -d ' ' | sort | uniq -
 wine 'D:\setup.exe' /S || fail "setup /S from D: ended with $?"
 [ "$(attributes 'C:\Nimbet 2 Alpha\*')" = "8 A" ] || fail "installed files: $(attributes 'C:\Nimbet 2 Alpha\*')"
 for name in $files; do cmp "dist/$name" "$installed/$name"; done
+# The digests OpenSSL recorded, checked by the setup's own: the CD's files whole, then a
+# copy with one byte changed in one file.
+wine 'D:\setup.exe' /VERIFY /S || fail "setup /VERIFY /S on the CD ended with $?"
+cp -R dist changed && printf X | dd of=changed/Unsetup.exe bs=1 seek=5 conv=notrunc 2>/dev/null
+code=0 && wine changed/setup.exe /VERIFY /S || code=$?
+[ $code -eq 2 ] || fail "setup /VERIFY /S with a changed file ended with $code"

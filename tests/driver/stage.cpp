@@ -5,6 +5,7 @@
  */
 #include "driver/stage.h"
 #include <gtest/gtest.h>
+#include "install/digest.h"
 #include "setup/manifest.h"
 #include "support/testing.h"
 
@@ -26,6 +27,27 @@ std::string DistFile(const char *name)
 std::string StagedPayload(const char *name)
 {
     return std::string("payload of ") + name + "\r\n" + std::string(3000, name[0]);
+}
+
+bool StampDigests(const std::string &path, const std::string *contents)
+{
+    std::string image = ReadFileBytes(path);
+    std::string marker(DIGEST_TABLE_MARKER, sizeof DIGEST_TABLE_MARKER);
+    size_t at = image.find(marker);
+    if (at == image.npos || image.find(marker, at + 1) != image.npos)
+        return false;
+    DigestTable table = {DIGEST_TABLE_MARKER, 1, {}};
+    for (int i = 0; i < ProductFileCount; i++)
+    {
+        Digest digest;
+        BeginDigest(&digest);
+        AddToDigest(&digest, (const BYTE *)contents[i].data(), (DWORD)contents[i].size());
+        EndDigest(&digest, table.files[i].digest);
+        table.files[i].size = (unsigned long)contents[i].size();
+    }
+    image.replace(at, sizeof table, (const char *)&table, sizeof table);
+    WriteFileBytes(path, image);
+    return true;
 }
 
 bool StageDistribution()

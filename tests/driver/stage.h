@@ -30,6 +30,14 @@ std::string DistFile(const char *name);
 /* The payload staged for a product file: small, and different for every name. */
 std::string StagedPayload(const char *name);
 
+/*
+ * Writes into the setup.exe at path the table of the given contents of the
+ * eight files, by the program's own table layout and digest (the unit tests
+ * hold the digest to the RFC's vectors). Its checksum stays as it was: Wine,
+ * like Windows, checks none for a program. False when the table is not found once.
+ */
+bool StampDigests(const std::string &path, const std::string *contents);
+
 /* Makes StageDir afresh with the built setup.exe (or STAGED_SETUP's file below the build
  * directory) and the eight payload files in DistDir. */
 bool StageDistribution();

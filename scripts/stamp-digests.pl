@@ -1,0 +1,56 @@
+#!/usr/bin/perl
+# Fills the digest table of DIST_DIR/setup.exe with the size and BLAKE2s-256
+# digest of each file of the setup's file table lying beside it, so that the
+# setup refuses any other file, and a signature made afterwards vouches for all
+# of them. The digests come from OpenSSL, not from the setup's own code, and
+# the names from the file table in setup/manifest.cpp, in copy order. The
+# table is found by its marker (setup/manifest.h), which must be there once;
+# a table filled already is filled again. The PE checksum is written anew.
+# Usage: stamp-digests.pl DIST_DIR   (rewrites DIST_DIR/setup.exe in place)
+use strict;
+use warnings;
+use FindBin;
+use lib $FindBin::Bin;
+use PeChecksum;
+
+my ($dist) = @ARGV;
+die "usage: $0 DIST_DIR\n" unless defined $dist;
+my $exe = "$dist/setup.exe";
+
+open(my $manifest, '<', "$FindBin::Bin/../setup/manifest.cpp") or die "manifest.cpp: $!\n";
+my $source = do { local $/; <$manifest> };
+close $manifest;
+my ($table) = $source =~ /ProductFiles\[ProductFileCount\] = \{(.*?)\};/s
+    or die "digests: no file table in setup/manifest.cpp\n";
+my @names = $table =~ /"([^"]*)"/g;
+
+open(my $in, '<:raw', $exe) or die "$exe: $!\n";
+my $image = do { local $/; <$in> };
+close $in;
+
+# The marker, its terminator, and the "filled" word: 0 in a built setup.exe, 1 once stamped.
+my $marker = "Nimbet digests:\0";
+my $at = index($image, $marker);
+die "digests: $exe holds no digest table\n" if $at < 0;
+die "digests: $exe holds the digest table's marker more than once\n"
+    if index($image, $marker, $at + 1) >= 0;
+
+my $rows = '';
+for my $name (@names) {
+    my $path = "$dist/$name";
+    die "digests: $path is not a file\n" unless -f $path;
+    open(my $digest, '-|', 'openssl', 'dgst', '-blake2s256', '-r', $path) or die "openssl: $!\n";
+    my ($hex) = (<$digest> // '') =~ /^([0-9a-f]{64}) /;
+    close $digest;
+    die "digests: openssl gave no BLAKE2s-256 digest of $path\n" unless defined $hex;
+    $rows .= pack('V', -s $path) . pack('H64', $hex);
+}
+substr($image, $at + length($marker), 4 + length $rows) = pack('V', 1) . $rows;
+PeChecksum::write_checksum(\$image);
+
+open(my $out, '>:raw', "$exe.tmp") or die "$exe.tmp: $!\n";
+print $out $image;
+close $out or die "$exe.tmp: $!\n";
+chmod((stat $exe)[2] & 07777, "$exe.tmp") or die "$exe.tmp: $!\n";
+rename("$exe.tmp", $exe) or die "$exe: $!\n";
+print "digests: $exe records the ", scalar(@names), " files beside it\n";
