@@ -7,6 +7,9 @@ set(TOOLCHAIN_PREFIX i686-w64-mingw32)
 set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
+# The archivers that index the link-time optimiser's code as well.
+set(CMAKE_AR ${TOOLCHAIN_PREFIX}-gcc-ar-posix)
+set(CMAKE_RANLIB ${TOOLCHAIN_PREFIX}-gcc-ranlib-posix)
 set(CMAKE_OBJDUMP ${TOOLCHAIN_PREFIX}-objdump)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})

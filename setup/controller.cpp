@@ -37,6 +37,16 @@ int IsSupportedWindows(void)
     return version.dwMajorVersion >= 4;
 }
 
+/* For a run without the dialog: a refusal the dialog would show is told here (logged, or shown
+ * in a box of its own for /VERIFY). */
+int IsSupportedWindowsTold(void)
+{
+    if (IsSupportedWindows())
+        return 1;
+    TellUser(NULL, OldWindowsText);
+    return 0;
+}
+
 void CentreOnScreen(HWND dialog)
 {
     RECT frame;
@@ -110,7 +120,7 @@ int RunInstall(HWND dialog)
 
     /* Before anything is made: a setup run from inside a zip has none of its files. */
     if (!CheckSourceFiles(dialog))
-        return 0;
+        return ExitFailed;
     if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
         return ExitFailed;
 
@@ -214,16 +224,10 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 int InstallUnattended(void)
 {
-    /* The log then holds what the dialog would have said. */
-    if (!IsSupportedWindows())
-    {
-        TellUser(NULL, OldWindowsText);
-        return ExitFailed;
-    }
-    return RunInstall(NULL);
+    return IsSupportedWindowsTold() ? RunInstall(NULL) : ExitFailed;
 }
 
 int VerifyOnlyRun(void)
 {
-    return IsSupportedWindows() && VerifySetupFiles() ? ExitInstalled : ExitFailed;
+    return IsSupportedWindowsTold() && VerifySetupFiles() ? ExitInstalled : ExitFailed;
 }

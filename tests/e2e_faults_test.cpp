@@ -641,14 +641,13 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
 
     std::string outcome = row.message;
     std::string arguments = Lower(row.arguments + " ");
-    bool unattended = false;
-    for (const char *silent : {"/s ", "/s\" ", "/verysilent ", "/quiet\" "})
-        unattended |= arguments.find(silent) != std::string::npos;
+    auto has = [&](const char *word) { return arguments.find(word) != std::string::npos; };
+    bool unattended = has("/s ") || has("/s\" ") || has("/verysilent ") || has("/quiet\" ");
     if (row.message == helpText)
         EXPECT_EQ(helpText, outcome = MessageBeforeDialog(row.arguments, 0));
     else if (unattended)
         ExpectLogFor(row, RunUnattended(row.arguments));
-    else if (row.message == noLog || arguments.find("/verify ") != arguments.npos)
+    else if (row.message == noLog || has("/verify ") || has("/verify\" "))
         outcome = MessageBeforeDialog(row.arguments, row.message == intact ? 0 : 2);
     else
     {
