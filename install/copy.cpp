@@ -94,21 +94,9 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
         *moved = 1;
     }
     if (!CopyFileA(source, destination, FALSE))
-    {
-        LogFailure("CopyFileA", source, destination, 0);
-        /* Cut short from a read-only source it is read-only too, which no one can delete. */
-        SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-        return 0;
-    }
+        return LogFailure("CopyFileA", source, destination, 0);
     RemoveDownloadMark(destination);
     return 1;
-}
-
-/* A first install's copy that failed, whole or cut short: no one's file, and damaged. */
-void RemoveFailedCopy(const char *destination)
-{
-    if (GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES && !DeleteFileA(destination))
-        LogFailure("DeleteFileA", destination, NULL, 0);
 }
 
 void ReportCopyFailure(HWND dialog, const char *format, const char *name)
@@ -162,9 +150,10 @@ int CopyProductFiles(HWND dialog)
         if (!copied)
         {
             failed = index;
-            /* Over an earlier install the put-back deletes it. */
+            /* A first install's copy that failed, whole or cut short, is damaged; over an
+               earlier install the put-back deletes it. */
             if (formed && !(earlier | moved))
-                RemoveFailedCopy(destination);
+                RemoveRunsFile(index, destination);
             break;
         }
         Log("Copied %s", destination);

@@ -135,35 +135,6 @@ void DeleteList(void)
 }
 
 /*
- * Deletes a file of this run's (one it made, or a backup no longer needed).
- * Windows takes a file held open with delete sharing off its name only when
- * the last handle closes; until then the name stays taken (NT up to Windows
- * 10 1809, and FAT and network drives on every version: "Closing and Deleting
- * Files" has a file renamed to reuse its name at once). So the file is first
- * moved to a name of the setup's own and deleted there; an earlier run's file
- * still there is deleted first (never read-only: it was lifted before the
- * move). Read-only is lifted before each delete: Windows
- * will not delete a read-only file, and a copy of a read-only source is one.
- */
-void RemoveOurs(int index, const char *path)
-{
-    char aside[PathSize];
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
-        return;
-    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
-    if (FormOwnPath(index, aside))
-    {
-        DeleteFileA(aside);
-        if (MoveFileA(path, aside))
-            path = aside;
-        else
-            LogFailure("MoveFileA", path, aside, 0);
-    }
-    if (!DeleteFileA(path))
-        LogFailure("DeleteFileA", path, NULL, 0);
-}
-
-/*
  * NT's MoveFileExA replaces what may still stand at the name. Windows 9x
  * exports it only as a stub that fails (ERROR_CALL_NOT_IMPLEMENTED); there
  * MoveFileA, which needs the name free, must do.
@@ -187,7 +158,7 @@ int PutBack(int index, const char *backup, const char *destination)
 {
     for (int attempt = 1;; attempt++)
     {
-        RemoveOurs(index, destination);
+        RemoveRunsFile(index, destination);
         if (MoveBack(backup, destination))
         {
             Log("Put back %s", destination);
@@ -203,6 +174,34 @@ int PutBack(int index, const char *backup, const char *destination)
 }
 
 } // namespace
+
+/*
+ * Windows takes a file held open with delete sharing off its name only when
+ * the last handle closes; until then the name stays taken (NT up to Windows
+ * 10 1809, and FAT and network drives on every version: "Closing and Deleting
+ * Files" has a file renamed to reuse its name at once). So the file is first
+ * moved to a name of the setup's own and deleted there; an earlier run's file
+ * still there is deleted first (never read-only: it was lifted before the
+ * move). Read-only is lifted before each delete: Windows
+ * will not delete a read-only file, and a copy of a read-only source is one.
+ */
+void RemoveRunsFile(int index, const char *path)
+{
+    char aside[PathSize];
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        return;
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    if (FormOwnPath(index, aside))
+    {
+        DeleteFileA(aside);
+        if (MoveFileA(path, aside))
+            path = aside;
+        else
+            LogFailure("MoveFileA", path, aside, 0);
+    }
+    if (!DeleteFileA(path))
+        LogFailure("DeleteFileA", path, NULL, 0);
+}
 
 int BeginBackups(unsigned earlier, unsigned *moved)
 {
@@ -258,10 +257,10 @@ int Settle(unsigned earlier, unsigned moved, int putBack)
         if (!(moved & row))
         {
             if (putBack && !(earlier & row))
-                RemoveOurs(index, destination);
+                RemoveRunsFile(index, destination);
         }
         else if (!putBack)
-            RemoveOurs(index, backup);
+            RemoveRunsFile(index, backup);
         else if (!PutBack(index, backup, destination))
             kept |= row;
     }

@@ -27,6 +27,13 @@ int FormDestination(int index, char *destination, char *backup);
 int BeginBackups(unsigned earlier, unsigned *moved);
 
 /*
+ * Deletes a file of this run's at path (one it made for row index, or a
+ * backup no longer needed), whatever its attributes and whoever still has it
+ * open with delete sharing.
+ */
+void RemoveRunsFile(int index, const char *path);
+
+/*
  * Moves the earlier file at destination to backup, attributes and all; 0 when
  * it cannot, also when anything stands at backup: what no list names is the
  * user's.

@@ -152,7 +152,7 @@ int MatchesRecord(const char *path, int index)
 int VerifySetupFiles(void)
 {
     if (!Digests.filled)
-        Log("This setup holds no digests: checked only that its files are there");
+        Log("No digest table: checked only that the files are there");
     if (!CheckAll(NULL, 1))
         return 0;
     TellUser(NULL, "All files of the setup are intact.");

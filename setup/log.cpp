@@ -47,9 +47,7 @@ int LogFailure(const char *call, const char *path, const char *other, DWORD erro
                        FORMAT_MESSAGE_MAX_WIDTH_MASK,
                    NULL, error, 0, text, sizeof text, NULL);
     /* "CopyFileA(from, to) failed: 2 File not found." */
-    if (!path)
-        Log("%s failed: %lu %s", call, error, text);
-    else if (!other)
+    if (!other)
         Log("%s(%s) failed: %lu %s", call, path, error, text);
     else
         Log("%s(%s, %s) failed: %lu %s", call, path, other, error, text);

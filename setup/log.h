@@ -14,8 +14,8 @@ void Log(const char *format, ...);
 
 /*
  * Logs that the platform call named call failed on path (and other, for a call
- * given two; either may be NULL), with the system's own text for error, or for
- * the thread's last error when error is 0. Returns 0, for a failure's return.
+ * given two, or NULL), with the system's own text for error, or for the
+ * thread's last error when error is 0. Returns 0, for a failure's return.
  */
 int LogFailure(const char *call, const char *path, const char *other, DWORD error);
 

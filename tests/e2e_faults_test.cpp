@@ -1175,7 +1175,7 @@ void LogSaysPresenceOnly(FaultRun *)
 {
     EXPECT_NE(std::string::npos,
               ReadFileBytes(plainLog).find(
-                  "\r\nThis setup holds no digests: checked only that its files are there\r\n"));
+                  "\r\nNo digest table: checked only that the files are there\r\n"));
 }
 
 /* Eight files of 500,000 bytes: 4,000,000 in all, but 984 clusters of 4,096 where 980 are free. */
