@@ -19,4 +19,16 @@ sub write_checksum {
     substr($$image, $at, 4) = pack('V', ($sum & 0xffff) + length($$image));
 }
 
+# Replaces the file $exe with the image in $$image, its checksum written first:
+# through a file beside it, so that a failure leaves the old one whole.
+sub replace_file {
+    my ($exe, $image) = @_;
+    write_checksum($image);
+    open(my $out, '>:raw', "$exe.tmp") or die "$exe.tmp: $!\n";
+    print $out $$image;
+    close $out or die "$exe.tmp: $!\n";
+    chmod((stat $exe)[2] & 07777, "$exe.tmp") or die "$exe.tmp: $!\n";
+    rename("$exe.tmp", $exe) or die "$exe: $!\n";
+}
+
 1;

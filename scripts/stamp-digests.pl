@@ -46,11 +46,5 @@ for my $name (@names) {
     $rows .= pack('V', -s $path) . pack('H64', $hex);
 }
 substr($image, $at + length($marker), 4 + length $rows) = pack('V', 1) . $rows;
-PeChecksum::write_checksum(\$image);
-
-open(my $out, '>:raw', "$exe.tmp") or die "$exe.tmp: $!\n";
-print $out $image;
-close $out or die "$exe.tmp: $!\n";
-chmod((stat $exe)[2] & 07777, "$exe.tmp") or die "$exe.tmp: $!\n";
-rename("$exe.tmp", $exe) or die "$exe: $!\n";
+PeChecksum::replace_file($exe, \$image);
 print "digests: $exe records the ", scalar(@names), " files beside it\n";

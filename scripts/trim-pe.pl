@@ -114,10 +114,4 @@ for my $s (@sections) {
 my $headers = $dos . substr($image, $pe, $headersEnd - $pe);
 my $out = $headers . ("\0" x ($headerSize - length $headers)) . $body;
 
-PeChecksum::write_checksum(\$out);
-
-open(my $outFile, '>:raw', "$exe.tmp") or die "$exe.tmp: $!\n";
-print $outFile $out;
-close $outFile or die "$exe.tmp: $!\n";
-chmod((stat $exe)[2] & 07777, "$exe.tmp") or die "$exe.tmp: $!\n";
-rename("$exe.tmp", $exe) or die "$exe: $!\n";
+PeChecksum::replace_file($exe, \$out);
