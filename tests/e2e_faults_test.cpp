@@ -221,7 +221,7 @@ std::string Told(std::string message, int index)
 }
 
 const char intact[] = "All files of the setup are intact.";
-const char clusterShortfall[] = "You need about 16384 more bytes of disk space to install Nimbet.";
+const char clusterShortfall[] = "You need about 12288 more bytes of disk space to install Nimbet.";
 
 class FaultRun;
 
@@ -1178,7 +1178,8 @@ void LogSaysPresenceOnly(FaultRun *)
                   "\r\nNo digest table: checked only that the files are there\r\n"));
 }
 
-/* Eight files of 500,000 bytes: 4,000,000 in all, but 984 clusters of 4,096 where 980 are free. */
+/* Seven files of 500,000 bytes and the last of exactly 122 clusters: 3,999,712 in all, but 983
+   clusters of 4,096 where 980 are free. */
 void FillToTheClusters(FaultRun *run)
 {
     if (GetDriveTypeA(clusterDrive) == DRIVE_NO_ROOT_DIR)
@@ -1189,7 +1190,7 @@ void FillToTheClusters(FaultRun *run)
     ASSERT_EQ(4096u, sectorsPerCluster * bytesPerSector);
     ASSERT_EQ(980u, freeClusters);
     for (int i = 0; i < ProductFileCount; i++)
-        run->StagePayload(i, std::string(500000, (char)('a' + i)));
+        run->StagePayload(i, std::string(i == 7 ? 122 * 4096 : 500000, (char)('a' + i)));
     run->StampDigests();
     run->extraDrives_.push_back(clusterDrive);
 }
