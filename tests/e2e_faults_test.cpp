@@ -1443,6 +1443,8 @@ std::vector<Row> Rows()
          "/S /LOG=" + plainLog + " /? /Verify /D=c:\\e2e\\help"},
         {"UnattendedDirectoryWithColon", "", "Unknown option /D:C:\\e2e\\x", "", 0, nullptr,
          nullptr, "/S /LOG=" + plainLog + " /D:C:\\e2e\\x"},
+        {"UnattendedFirstOfTwoUnknownOptions", "", "Unknown option /Qx", "", 0, nullptr, nullptr,
+         "/S /Qx /LOG=" + plainLog + " /Silently"},
         {"UnattendedDirectoryQuotedAndMore", "", "Unknown option \"/D=C:\\e2e\\x\"y", "", 0,
          nullptr, nullptr, "\"/D=C:\\e2e\\x\"y /LOG=" + plainLog + " /S"},
         {"UnattendedDirectoryEmpty", "", "Refused directory \"\": empty", "", 0, nullptr, nullptr,
