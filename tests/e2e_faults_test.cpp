@@ -937,9 +937,11 @@ void RemoveSourceOverEarlierInstall(FaultRun *run)
     RemoveSource(run);
 }
 
+/* A writer still at work, which lets others read and write: the check shares no writing. */
 void HoldSourceOpen(FaultRun *run)
 {
-    run->HoldOpen(DistFile("tour.kvr"), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    run->HoldOpen(DistFile("tour.kvr"), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING,
+                  FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
 void NothingOfTourCopied(FaultRun *)
