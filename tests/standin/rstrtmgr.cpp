@@ -1,7 +1,7 @@
 /*
  * A stand-in for the platform's Restart Manager, whose Wine 8 calls are stubs
  * that name no program: this one names "Nimbet Notes Editor", process 4242, as
- * the holder of the file it is asked about. As the real one, it answers only
+ * the holder of the installed Notes.doc, and of no other file. As the real one, it answers only
  * for a session that is open; ending one leaves a marker file for the test.
  * A row puts it in the system directory.
  */
@@ -17,9 +17,11 @@ DWORD WINAPI RmStartSession(DWORD *session, DWORD, WCHAR key[])
     return ERROR_SUCCESS;
 }
 
-DWORD WINAPI RmRegisterResources(DWORD session, UINT, LPCWSTR[], UINT, RM_UNIQUE_PROCESS[], UINT,
-                                 LPCWSTR[])
+DWORD WINAPI RmRegisterResources(DWORD session, UINT count, LPCWSTR files[], UINT,
+                                 RM_UNIQUE_PROCESS[], UINT, LPCWSTR[])
 {
+    if (count != 1 || lstrcmpiW(files[0], L"c:\\Nimbet 2 Alpha\\Notes.doc"))
+        return ERROR_BAD_ARGUMENTS;
     return session == openSession ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
