@@ -58,6 +58,27 @@ int CanReplaceSoon(const char *destination, DWORD attributes)
     return CanReplace(destination, attributes);
 }
 
+/*
+ * The row of the first file of an earlier install in InstallDir that cannot be
+ * replaced, or -1, with a bit in earlier for each row that has a file.
+ */
+int FirstIrreplaceableFile(unsigned *earlier)
+{
+    for (int index = 0; index < ProductFileCount; index++)
+    {
+        char destination[PathSize];
+        DWORD attributes = INVALID_FILE_ATTRIBUTES;
+        if (FormPath(destination, InstallDir, ProductFiles[index]))
+            attributes = GetFileAttributesA(destination);
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        *earlier |= 1u << index;
+        if (!CanReplaceSoon(destination, attributes))
+            return index;
+    }
+    return -1;
+}
+
 /* Names the holder of the product file in row; 1 when the user pressed Retry. */
 int AskToClose(HWND dialog, int row)
 {
@@ -75,23 +96,6 @@ int AskToClose(HWND dialog, int row)
 }
 
 } // namespace
-
-int FirstIrreplaceableFile(unsigned *earlier)
-{
-    for (int index = 0; index < ProductFileCount; index++)
-    {
-        char destination[PathSize];
-        DWORD attributes = INVALID_FILE_ATTRIBUTES;
-        if (FormPath(destination, InstallDir, ProductFiles[index]))
-            attributes = GetFileAttributesA(destination);
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            continue;
-        *earlier |= 1u << index;
-        if (!CanReplaceSoon(destination, attributes))
-            return index;
-    }
-    return -1;
-}
 
 int CheckEarlierFiles(HWND dialog, unsigned *earlier)
 {

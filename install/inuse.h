@@ -9,16 +9,11 @@
 #include <windows.h>
 
 /*
- * The row of the first file of an earlier install in InstallDir that cannot be
- * replaced, or -1, with a bit in earlier for each row that has a file.
- */
-int FirstIrreplaceableFile(unsigned *earlier);
-
-/*
  * Checks every earlier file, and while one is in use says which program holds
  * it in a Retry/Cancel box owned by dialog, checking again from the first file
  * on Retry. Returns the exit code the check leaves: ExitInstalled once all can
- * be replaced (earlier as above), ExitCancelled on Cancel, ExitInUse unattended.
+ * be replaced (with a bit in earlier for each row that has a file),
+ * ExitCancelled on Cancel, ExitInUse unattended.
  */
 int CheckEarlierFiles(HWND dialog, unsigned *earlier);
 
