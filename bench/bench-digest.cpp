@@ -7,7 +7,7 @@
 #include <windows.h>
 #include <stdio.h>
 #include "bench/clock.h"
-#include "install/digest.h"
+#include "base/digest.h"
 
 namespace
 {

@@ -11,7 +11,7 @@
 #include <shlobj.h>
 #include <stdio.h>
 #include "bench/clock.h"
-#include "setup/libraries.h"
+#include "base/libraries.h"
 
 namespace
 {

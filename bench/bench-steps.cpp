@@ -9,19 +9,28 @@
  */
 #include <windows.h>
 #include <stdio.h>
+#include "base/paths.h"
+#include "base/state.h"
 #include "bench/clock.h"
 #include "install/copy.h"
+#include "install/inuse.h"
 #include "install/installdir.h"
-#include "install/paths.h"
 #include "register/registry.h"
 #include "register/startmenu.h"
 #include "setup/controller.h"
 #include "setup/dialog.h"
 #include "setup/manifest.h"
-#include "setup/state.h"
+#include "setup/status.h"
 
 namespace
 {
+
+HWND progressDialog;
+
+void ShowCopyProgress(int percentage)
+{
+    ShowStatus(progressDialog, "Copying files... %d%% completed", percentage);
+}
 
 /* Handles what is queued (painting included) as the modal loop would before the user acts. */
 void Settle()
@@ -120,9 +129,11 @@ int main()
 
     /* The same run step by step. */
     dialog = OpenDialog();
+    progressDialog = dialog;
     GetWindowTextA(GetDlgItem(dialog, CTL_DIRECTORY), InstallDir, PathSize);
     StartClock();
-    int spaceOk = CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet.");
+    long shortfall;
+    int spaceOk = CheckDiskSpace(&Digests, &shortfall);
     double space = Lap();
     ShowStatus(dialog, "Creating directory..");
     EnableWindow(GetDlgItem(dialog, CTL_CONTINUE), FALSE);
@@ -133,7 +144,12 @@ int main()
     double directory = Lap();
     UpdateWindow(dialog);
     double repaint = Lap();
-    int copyOk = CopyProductFiles(dialog) == ExitInstalled;
+    ShowStatus(dialog, "Copying files.");
+    unsigned earlier;
+    HeldFile held;
+    CopyOutcome outcome;
+    int copyOk = !FindHeldFile(&earlier, &held) &&
+                 CopyProductFiles(&Digests, earlier, ShowCopyProgress, &outcome);
     double copy = Lap();
     RemoveInstalledFiles();
     StartClock();

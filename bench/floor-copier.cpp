@@ -6,7 +6,7 @@
  * process start-up Wine adds is kept out of the comparison.
  */
 #include <windows.h>
-#include "setup/manifest.h"
+#include "base/product.h"
 
 namespace
 {

@@ -7,26 +7,19 @@
  * copy is read back and compared with the table.
  */
 #include <windows.h>
+#include "base/format.h"
+#include "base/log.h"
+#include "base/paths.h"
+#include "base/product.h"
+#include "base/state.h"
 #include "install/copy.h"
-#include "install/inuse.h"
-#include "install/paths.h"
 #include "install/rollback.h"
 #include "install/sourcecheck.h"
-#include "setup/controller.h"
-#include "setup/dialog.h"
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/manifest.h"
-#include "setup/state.h"
+
+short FilesCopied;
 
 namespace
 {
-
-/* Size of the copy failure message, terminator included. */
-enum
-{
-    CopyMessageSize = 192
-};
 
 void CloseOpened(HANDLE file)
 {
@@ -99,31 +92,18 @@ int CopyOneFile(const char *source, const char *destination, const char *backup,
     return 1;
 }
 
-void ReportCopyFailure(HWND dialog, const char *format, const char *name)
-{
-    char message[CopyMessageSize];
-    FormatText(message, sizeof message, format, name);
-    TellUser(dialog, message);
-}
-
 } // namespace
 
-int CopyProductFiles(HWND dialog)
+int CopyProductFiles(const DigestTable *table, unsigned earlier, CopyProgress progress,
+                     CopyOutcome *outcome)
 {
-    unsigned earlier = 0;
     unsigned moved = 0;
     FilesCopied = 0;
-    ShowStatus(dialog, "Copying files.");
-    const char *failure = "Could not copy %s";
-    int checked = CheckEarlierFiles(dialog, &earlier);
-    if (checked != ExitInstalled)
-        return checked;
-    int failed = BeginBackups(earlier, &moved);
-    if (failed >= 0)
-    {
-        ReportCopyFailure(dialog, failure, ProductFiles[failed]);
-        return ExitFailed;
-    }
+    outcome->failedRow = BeginBackups(earlier, &moved);
+    outcome->damaged = 0;
+    outcome->allPutBack = 1;
+    if (outcome->failedRow >= 0)
+        return 0;
     for (int index = 0; index < ProductFileCount; index++)
     {
         const char *name = ProductFiles[index];
@@ -134,7 +114,7 @@ int CopyProductFiles(HWND dialog)
         int formed =
             FormPath(source, SourceDir, name) && FormDestination(index, destination, backup);
 
-        ShowStatus(dialog, "Copying files... %d%% completed", Percentage());
+        progress(Percentage());
         int copied = formed && CopyOneFile(source, destination, backup,
                                            ((earlier & ~moved) >> index) & 1, &wasMoved);
         moved |= wasMoved << index;
@@ -142,14 +122,14 @@ int CopyProductFiles(HWND dialog)
         if (copied)
             SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
         /* Read back as it lies on the drive, which is what the product will run. */
-        if (copied && !MatchesRecord(destination, index))
+        if (copied && !MatchesRecord(table, destination, index))
         {
-            failure = DamagedFileText;
+            outcome->damaged = 1;
             copied = 0;
         }
         if (!copied)
         {
-            failed = index;
+            outcome->failedRow = index;
             /* A first install's copy that failed, whole or cut short, is damaged; over an
                earlier install the put-back deletes it. */
             if (formed && !(earlier | moved))
@@ -160,15 +140,8 @@ int CopyProductFiles(HWND dialog)
         FilesCopied++;
     }
     /* A first install that fails keeps what it copied: it replaced nothing. */
-    int allBack = 1;
-    if (failed < 0 || (earlier | moved))
-        allBack = Settle(earlier, moved, failed >= 0);
-    if (failed < 0)
-        return ExitInstalled;
-    /* Where the put-back is not whole, where the earlier files are matters most. */
-    if (!allBack)
-        failure = "Could not copy %s. Some earlier files could not be put back: they are in the "
-                  "install folder, with ~ as the last letter of their names.";
-    ReportCopyFailure(dialog, failure, ProductFiles[failed]);
-    return ExitFailed;
+    int failed = outcome->failedRow >= 0;
+    if (!failed || (earlier | moved))
+        outcome->allPutBack = Settle(earlier, moved, failed);
+    return !failed;
 }

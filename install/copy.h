@@ -1,20 +1,37 @@
 /*
  * Copying the product's files from the directory the setup runs from into the
- * install directory, in table order, with a percentage in the status line.
+ * install directory, in table order, each announced before it is copied.
  */
 #ifndef INSTALL_COPY_H
 #define INSTALL_COPY_H
 
 #include <windows.h>
+#include "install/digesttable.h"
+
+/* Table entries handled so far by the copy. */
+extern short FilesCopied;
+
+/* Told the percentage of the files done once this one is (12, 25, ... 100) before each copy. */
+typedef void (*CopyProgress)(int percentage);
+
+/* Where a copy that failed stopped, and what it left. */
+struct CopyOutcome
+{
+    int failedRow;  /* the file that failed, or -1 */
+    int damaged;    /* its copy did not match the table */
+    int allPutBack; /* over an earlier install, every earlier file is back as it was */
+};
 
 /*
  * Copies every file of the table from SourceDir to InstallDir, counting them in
- * FilesCopied. Returns the exit code it leaves: ExitInstalled when all are in
- * place; ExitFailed at the first file that could not be copied, after telling
- * the user in a box owned by dialog (where the directory held files of an
- * earlier install, they are then as they were); ExitCancelled or ExitInUse
- * when an earlier file in use stopped it before anything was changed.
+ * FilesCopied; earlier has a bit for each row with a file there already (from
+ * FindHeldFile). Each copy is compared with table where it is filled. Returns
+ * 1 when all are in place; 0 at the first file that could not be copied, with
+ * where and how in outcome. Over an earlier install every file is then as it
+ * was (unless allPutBack says otherwise); a first install keeps the files
+ * before the one that failed.
  */
-int CopyProductFiles(HWND dialog);
+int CopyProductFiles(const DigestTable *table, unsigned earlier, CopyProgress progress,
+                     CopyOutcome *outcome);
 
 #endif

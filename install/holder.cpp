@@ -2,14 +2,14 @@
  * The holder of a file, from Restart Manager: a session, the one file
  * registered in it, the list of what uses it. RSTRTMGR.DLL came with Vista;
  * it is loaded by full path, only when a file is found in use, and its calls
- * are found at run time, so that the setup still runs where it is missing.
+ * are found at run time, so that the programs still run where it is missing.
  */
 #include <windows.h>
 #include <restartmanager.h>
+#include "base/format.h"
+#include "base/libraries.h"
+#include "base/state.h"
 #include "install/holder.h"
-#include "setup/format.h"
-#include "setup/libraries.h"
-#include "setup/state.h"
 
 namespace
 {
@@ -19,28 +19,6 @@ enum
 {
     HolderRows = 4
 };
-
-struct RestartCalls
-{
-    DWORD(WINAPI *startSession)(DWORD *session, DWORD flags, WCHAR key[]);
-    DWORD(WINAPI *registerResources)
-    (DWORD session, UINT fileCount, LPCWSTR files[], UINT appCount, RM_UNIQUE_PROCESS apps[],
-     UINT serviceCount, LPCWSTR services[]);
-    DWORD(WINAPI *getList)
-    (DWORD session, UINT *needed, UINT *count, RM_PROCESS_INFO apps[], LPDWORD reasons);
-    DWORD(WINAPI *endSession)(DWORD session);
-};
-
-int LoadRestartCalls(RestartCalls *calls)
-{
-    char path[PathSize];
-    HMODULE module =
-        GetPlatformFile(GetSystemDirectoryA, "RSTRTMGR.DLL", path) ? LoadLibraryA(path) : NULL;
-    return module != NULL && FindCall(module, "RmStartSession", &calls->startSession) &&
-           FindCall(module, "RmRegisterResources", &calls->registerResources) &&
-           FindCall(module, "RmGetList", &calls->getList) &&
-           FindCall(module, "RmEndSession", &calls->endSession);
-}
 
 /* The first holder of path that the session names; 0 when it names none. A name too long
    for holder is none either: cut, it could name another program. */

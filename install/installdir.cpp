@@ -1,17 +1,17 @@
 /*
- * The install directory's operations: reading the field, the folder picker,
- * the free-space test and the creation of the directory with its missing
- * parents. The controller calls them from its Browse and Continue commands.
+ * The install directory's operations: the folder picker, the free-space test
+ * and the creation of the directory with its missing parents. The controller
+ * calls them from its Browse and Continue commands.
  */
 #include <windows.h>
+#include "base/format.h"
+#include "base/libraries.h"
+#include "base/log.h"
+#include "base/paths.h"
+#include "base/state.h"
 #include "install/installdir.h"
-#include "install/paths.h"
-#include "setup/libraries.h"
-#include "setup/dialog.h"
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/manifest.h"
-#include "setup/state.h"
+
+char ScratchPath[PathSize];
 
 namespace
 {
@@ -102,43 +102,26 @@ int EndsANameInSpaceOrDot(const char *path)
 
 } // namespace
 
-void ReadInstallDirectory(HWND dialog)
-{
-    /*
-     * The field's limit counts characters on Windows NT, where a double-byte
-     * text can run to twice as many bytes; read all of it, then take it whole or not at all.
-     */
-    char text[2 * PathSize];
-    text[0] = '\0';
-    SendDlgItemMessageA(dialog, CTL_DIRECTORY, WM_GETTEXT, sizeof text, (LPARAM)text);
-    /* FormatText reports a text that did not fit whole; a cut one is no directory. */
-    if (!FormatText(InstallDir, PathSize, "%s", text))
-        InstallDir[0] = '\0';
-}
-
-void BrowseForDirectory(HWND dialog)
+int PickFolder(HWND owner, char *path)
 {
     /* Without the shell's picker, Browse does what a cancelled picker does. */
     ShellCalls shell = {};
     if (!LoadShellCalls(&shell))
-        return;
+        return 0;
 
-    char path[PathSize];
+    char name[PathSize];
     BROWSEINFOA info = {};
-    info.hwndOwner = dialog;
+    info.hwndOwner = owner;
     info.pidlRoot = NULL;
-    info.pszDisplayName = path;
+    info.pszDisplayName = name;
     info.lpszTitle = NULL;
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = NULL;
     info.lParam = 0;
 
     LPITEMIDLIST chosen = shell.browseForFolder(&info);
-    if (chosen == NULL)
-        return;
-    /* An item without a file-system path leaves the field as it was. */
-    if (TakeItemListPath(&shell, chosen, path))
-        SetDlgItemTextA(dialog, CTL_DIRECTORY, path);
+    /* An item without a file-system path is no choice either. */
+    return chosen != NULL && TakeItemListPath(&shell, chosen, path);
 }
 
 namespace
@@ -150,16 +133,14 @@ namespace
  * table's sizes come from a distribution of at most RequiredBytes, so no
  * sum here passes 32 bits.
  */
-ULONGLONG BytesNeeded(DWORD clusterBytes)
+ULONGLONG BytesNeeded(const DigestTable *table, DWORD clusterBytes)
 {
     ULONGLONG needed = (ULONGLONG)RequiredBytes;
-    if (!Digests.filled || clusterBytes == 0)
+    if (!table->filled || clusterBytes == 0)
         return needed;
     DWORD clusters = 0;
     for (int i = 0; i < ProductFileCount; i++)
-    {
-        clusters += (Digests.files[i].size + clusterBytes - 1) / clusterBytes;
-    }
+        clusters += (table->files[i].size + clusterBytes - 1) / clusterBytes;
     ULONGLONG stored = (ULONGLONG)clusters * clusterBytes;
     return stored > needed ? stored : needed;
 }
@@ -167,17 +148,15 @@ ULONGLONG BytesNeeded(DWORD clusterBytes)
 } // namespace
 
 int EnoughFreeSpace(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters,
-                    const char *format, char *message)
+                    const DigestTable *table, long *shortfall)
 {
     ULONGLONG freeBytes = (ULONGLONG)freeClusters * bytesPerSector * sectorsPerCluster;
-    ULONGLONG needed = BytesNeeded(bytesPerSector * sectorsPerCluster);
-    if (freeBytes >= needed)
-        return 1;
-    FormatText(message, SpaceMessageSize, format, (long)(needed - freeBytes));
-    return 0;
+    ULONGLONG needed = BytesNeeded(table, bytesPerSector * sectorsPerCluster);
+    *shortfall = freeBytes >= needed ? 0 : (long)(needed - freeBytes);
+    return *shortfall == 0;
 }
 
-int CheckDiskSpace(const char *format)
+int CheckDiskSpace(const DigestTable *table, long *shortfall)
 {
     char root[PathSize];
     DWORD sectorsPerCluster = 0;
@@ -185,6 +164,7 @@ int CheckDiskSpace(const char *format)
     DWORD freeClusters = 0;
     DWORD totalClusters = 0;
     /* Where the drive cannot tell, let the later steps meet the real problem. */
+    *shortfall = 0;
     if (!FormRoot(InstallDir, root))
         return 1;
     if (!GetDiskFreeSpaceA(root[0] ? root : NULL, &sectorsPerCluster, &bytesPerSector,
@@ -192,12 +172,7 @@ int CheckDiskSpace(const char *format)
         return !LogFailure("GetDiskFreeSpaceA", root, NULL, 0);
     /* In clusters: the product of the two can pass 32 bits, which the log's numbers cannot. */
     Log("Free: %lu clusters of %lu bytes", freeClusters, sectorsPerCluster * bytesPerSector);
-
-    char message[SpaceMessageSize];
-    if (EnoughFreeSpace(sectorsPerCluster, bytesPerSector, freeClusters, format, message))
-        return 1;
-    TellUser(NULL, message);
-    return 0;
+    return EnoughFreeSpace(sectorsPerCluster, bytesPerSector, freeClusters, table, shortfall);
 }
 
 int CreateInstallDirectory(void)

@@ -4,15 +4,12 @@
  * without sharing shows that before the copy begins.
  */
 #include <windows.h>
+#include "base/log.h"
+#include "base/paths.h"
+#include "base/product.h"
+#include "base/state.h"
 #include "install/holder.h"
 #include "install/inuse.h"
-#include "install/paths.h"
-#include "setup/controller.h"
-#include "setup/dialog.h"
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/manifest.h"
-#include "setup/state.h"
 
 namespace
 {
@@ -22,12 +19,6 @@ enum
 {
     HeldRetries = 4,
     HeldRetryMs = 500
-};
-
-/* Size of the in-use message, terminator included: a file name and a holder's name. */
-enum
-{
-    InUseMessageSize = HolderSize + 96
 };
 
 /*
@@ -79,34 +70,18 @@ int FirstIrreplaceableFile(unsigned *earlier)
     return -1;
 }
 
-/* Names the holder of the product file in row; 1 when the user pressed Retry. */
-int AskToClose(HWND dialog, int row)
-{
-    char path[PathSize];
-    char holder[HolderSize];
-    char message[InUseMessageSize];
-    DWORD processId;
-    FormPath(path, InstallDir, ProductFiles[row]);
-    FindHolder(path, holder, &processId);
-    if (processId)
-        Log("Held by %s, process %lu", holder, processId);
-    FormatText(message, sizeof message, "%s is in use by %s. Close that program, then press Retry.",
-               ProductFiles[row], holder);
-    return AskRetry(dialog, message);
-}
-
 } // namespace
 
-int CheckEarlierFiles(HWND dialog, unsigned *earlier)
+int FindHeldFile(unsigned *earlier, HeldFile *held)
 {
-    for (;;)
-    {
-        /* A file may have gone meanwhile: every pass counts them afresh. */
-        *earlier = 0;
-        int held = FirstIrreplaceableFile(earlier);
-        if (held < 0)
-            return ExitInstalled;
-        if (!AskToClose(dialog, held))
-            return Unattended ? ExitInUse : ExitCancelled;
-    }
+    *earlier = 0;
+    held->row = FirstIrreplaceableFile(earlier);
+    if (held->row < 0)
+        return 0;
+    char path[PathSize];
+    FormPath(path, InstallDir, ProductFiles[held->row]);
+    FindHolder(path, held->holder, &held->processId);
+    if (held->processId)
+        Log("Held by %s, process %lu", held->holder, held->processId);
+    return 1;
 }

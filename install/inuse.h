@@ -1,20 +1,28 @@
 /*
- * Whether an earlier install's files can be replaced: asked of every file
- * before the first is copied, so that a product in use stops the reinstall
- * before anything of it is overwritten, until the user has closed what holds it.
+ * Whether an earlier install's files can be replaced (or removed): asked of
+ * every file before the first is touched, so that a product in use stops the
+ * run before anything of it changes.
  */
 #ifndef INSTALL_INUSE_H
 #define INSTALL_INUSE_H
 
 #include <windows.h>
+#include "install/holder.h"
+
+/* A product file that another program holds, and who holds it. */
+struct HeldFile
+{
+    int row;
+    char holder[HolderSize]; /* the program's name, or "another program" */
+    DWORD processId;         /* 0 where none is known */
+};
 
 /*
- * Checks every earlier file, and while one is in use says which program holds
- * it in a Retry/Cancel box owned by dialog, checking again from the first file
- * on Retry. Returns the exit code the check leaves: ExitInstalled once all can
- * be replaced (with a bit in earlier for each row that has a file),
- * ExitCancelled on Cancel, ExitInUse unattended.
+ * Checks every product file in InstallDir, each held one again for a moment
+ * (a scanner lets go soon), and sets a bit in earlier for each row that has a
+ * file. Returns 1 with the first file that stays held and its holder in held,
+ * 0 when all can be replaced.
  */
-int CheckEarlierFiles(HWND dialog, unsigned *earlier);
+int FindHeldFile(unsigned *earlier, HeldFile *held);
 
 #endif

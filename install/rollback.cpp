@@ -7,13 +7,13 @@
  * one to finish the job.
  */
 #include <windows.h>
-#include "install/paths.h"
+#include "base/format.h"
+#include "base/libraries.h"
+#include "base/log.h"
+#include "base/paths.h"
+#include "base/product.h"
+#include "base/state.h"
 #include "install/rollback.h"
-#include "setup/format.h"
-#include "setup/libraries.h"
-#include "setup/log.h"
-#include "setup/manifest.h"
-#include "setup/state.h"
 
 /*
  * The backup is the file's own name with its last character made a tilde
@@ -141,8 +141,8 @@ void DeleteList(void)
  */
 int MoveBack(const char *backup, const char *destination)
 {
-    BOOL(WINAPI * moveEx)(LPCSTR, LPCSTR, DWORD);
-    if (FindCall(GetModuleHandleA(KernelLibrary), "MoveFileExA", &moveEx))
+    MoveFileExCall moveEx = FindMoveFileEx();
+    if (moveEx)
     {
         if (moveEx(backup, destination, MOVEFILE_REPLACE_EXISTING))
             return 1;

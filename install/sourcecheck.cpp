@@ -7,33 +7,22 @@
  * in place of the product's.
  */
 #include <windows.h>
-#include "install/digest.h"
-#include "install/paths.h"
+#include "base/digest.h"
+#include "base/log.h"
+#include "base/paths.h"
+#include "base/state.h"
 #include "install/sourcecheck.h"
-#include "setup/dialog.h"
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/manifest.h"
-#include "setup/state.h"
-
-const char DamagedFileText[] = "%s in the setup folder is damaged. Copy the setup files again.";
 
 namespace
 {
 
 enum
 {
-    /* The longest message with a file's name, terminator included. */
-    CheckMessageSize = 160,
     /* Files are read through one buffer outside the stack, which holds no frame over a page. */
     ReadBufferBytes = 65536
 };
 
 BYTE ReadBuffer[ReadBufferBytes];
-
-const char MissingFileText[] = "Could not find %s in the setup folder. If you opened setup.exe "
-                               "inside a zip file, extract all the files first.";
-const char UnreadableFileText[] = "Could not read %s in the setup folder.";
 
 HANDLE OpenToRead(const char *path)
 {
@@ -61,10 +50,9 @@ int DigestOfFile(HANDLE file, const char *path, BYTE *result)
     return 1;
 }
 
-/* Whether the open file has row index's recorded size (whole: and digest). */
-int HasRecord(HANDLE file, const char *path, int index, int whole)
+/* Whether the open file has its record's size (whole: and digest). */
+int HasRecord(HANDLE file, const char *path, const FileRecord &record, int whole)
 {
-    const FileRecord &record = Digests.files[index];
     BY_HANDLE_FILE_INFORMATION information;
     BYTE result[DigestBytes];
     if (!GetFileInformationByHandle(file, &information))
@@ -84,77 +72,53 @@ int HasRecord(HANDLE file, const char *path, int index, int whole)
 
 /*
  * Row index's file in SourceDir: there, a file, readable and, with digests, of
- * its size (whole: and digest). Returns 1, or 0 with the message formed.
+ * its size (whole: and digest). Returns SourceIntact or what is wrong.
  */
-int CheckSourceFile(int index, int whole, char *message)
+int CheckSourceFile(const DigestTable *table, int index, int whole)
 {
-    const char *name = ProductFiles[index];
-    const char *failure = MissingFileText;
     char path[PathSize];
     DWORD attributes = INVALID_FILE_ATTRIBUTES;
-    if (FormPath(path, SourceDir, name))
+    if (FormPath(path, SourceDir, ProductFiles[index]))
     {
         attributes = GetFileAttributesA(path);
         if (attributes == INVALID_FILE_ATTRIBUTES)
             LogFailure("GetFileAttributesA", path, NULL, 0);
     }
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    {
-        failure = UnreadableFileText;
-        HANDLE file = OpenToRead(path);
-        if (file != INVALID_HANDLE_VALUE)
-        {
-            failure = DamagedFileText;
-            int matches = !Digests.filled || HasRecord(file, path, index, whole);
-            CloseHandle(file);
-            if (matches)
-                return 1;
-        }
-    }
-    FormatText(message, CheckMessageSize, failure, name);
-    return 0;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return SourceMissing;
+    HANDLE file = OpenToRead(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return SourceUnreadable;
+    int matches = !table->filled || HasRecord(file, path, table->files[index], whole);
+    CloseHandle(file);
+    return matches ? SourceIntact : SourceDamaged;
 }
 
-/* The first file that fails, told to the user; 1 when none does. */
-int CheckAll(HWND dialog, int whole)
+} // namespace
+
+int CheckSourceFiles(const DigestTable *table, int whole, SourceProblem *problem)
 {
-    char message[CheckMessageSize];
     for (int index = 0; index < ProductFileCount; index++)
     {
-        if (!CheckSourceFile(index, whole, message))
+        int fault = CheckSourceFile(table, index, whole);
+        if (fault != SourceIntact)
         {
-            TellUser(dialog, message);
+            problem->row = index;
+            problem->fault = fault;
             return 0;
         }
     }
     return 1;
 }
 
-} // namespace
-
-int CheckSourceFiles(HWND dialog)
+int MatchesRecord(const DigestTable *table, const char *path, int index)
 {
-    return CheckAll(dialog, 0);
-}
-
-int MatchesRecord(const char *path, int index)
-{
-    if (!Digests.filled)
+    if (!table->filled)
         return 1;
     HANDLE file = OpenToRead(path);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    int matches = HasRecord(file, path, index, 1);
+    int matches = HasRecord(file, path, table->files[index], 1);
     CloseHandle(file);
     return matches;
-}
-
-int VerifySetupFiles(void)
-{
-    if (!Digests.filled)
-        Log("No digest table: checked only that the files are there");
-    if (!CheckAll(NULL, 1))
-        return 0;
-    TellUser(NULL, "All files of the setup are intact.");
-    return 1;
 }

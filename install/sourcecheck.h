@@ -1,32 +1,41 @@
 /*
  * The setup's own files, vouched for before and after they are installed: the
- * check that every file is in the setup's folder before anything is made, the
- * installed copy compared with the table, and /VERIFY.
+ * check that every file is in the setup's folder before anything is made
+ * (and, for /VERIFY, that each matches its digest), and the installed copy
+ * compared with the table.
  */
 #ifndef INSTALL_SOURCECHECK_H
 #define INSTALL_SOURCECHECK_H
 
 #include <windows.h>
+#include "install/digesttable.h"
 
-/* The message for a file that is not what the table records, with one %s for its name. */
-extern const char DamagedFileText[];
+/* What is wrong with a file of the setup's folder. */
+enum
+{
+    SourceIntact,
+    SourceMissing,    /* not there, or a folder */
+    SourceUnreadable, /* there, but it cannot be opened for reading */
+    SourceDamaged     /* not what the table records */
+};
+
+/* The first file of the table that fails the check, and how. */
+struct SourceProblem
+{
+    int row;
+    int fault;
+};
 
 /*
  * Checks that every file of the table is in SourceDir, is a file, can be
- * opened for reading and, with digests, has its recorded size; it reads no
- * file whole. Returns 1, or 0 after telling the user of the first that fails
- * in a box owned by dialog.
+ * opened for reading and, where table is filled, has its recorded size; with
+ * whole, also its digest, reading it whole (otherwise no file is read).
+ * Returns 1, or 0 with the first that fails in problem.
  */
-int CheckSourceFiles(HWND dialog);
+int CheckSourceFiles(const DigestTable *table, int whole, SourceProblem *problem);
 
-/* Whether the file at path is row index's by the table's size and digest; 1 without digests. */
-int MatchesRecord(const char *path, int index);
-
-/*
- * /VERIFY: the check above, with each file read whole and compared with its
- * digest. Tells the user the outcome in a box owned by none; returns 1 when
- * every file matches.
- */
-int VerifySetupFiles(void);
+/* Whether the file at path is row index's by the table's size and digest; 1 where table is
+ * unfilled. */
+int MatchesRecord(const DigestTable *table, const char *path, int index);
 
 #endif

@@ -5,12 +5,12 @@
  * uninstaller read them.
  */
 #include <windows.h>
-#include "install/paths.h"
+#include "base/format.h"
+#include "base/log.h"
+#include "base/paths.h"
+#include "base/product.h"
+#include "base/state.h"
 #include "register/registry.h"
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/manifest.h"
-#include "setup/state.h"
 
 namespace
 {
@@ -85,10 +85,6 @@ void RemoveEntry(HKEY root, const char *path)
     RegCloseKey(key);
 }
 
-/* The entry's details in writing order: four texts, then three numbers. */
-const char DetailNames[] = "Publisher\0DisplayVersion\0InstallLocation\0DisplayIcon\0"
-                           "EstimatedSize\0NoModify\0NoRepair";
-
 /* What the list of installed programs shows beside the name; 0 when a value is refused. */
 int WriteEntryDetails(HKEY key)
 {
@@ -97,16 +93,35 @@ int WriteEntryDetails(HKEY key)
     if (!FormPath(icon, InstallDir, ProductFiles[MainProgramFile]))
         return 0;
     FormatText(icon + lstrlenA(icon), 3, ",0");
-    const char *texts[] = {Publisher, ProductVersion, InstallDir, icon};
-    DWORD numbers[] = {InstalledKilobytes(), 1, 1};
-    const char *name = DetailNames;
-    for (int i = 0; i < 7; i++, name += lstrlenA(name) + 1)
+    DWORD kilobytes = InstalledKilobytes();
+    DWORD yes = 1;
+    return SetText(key, "Publisher", Publisher) && SetText(key, "DisplayVersion", ProductVersion) &&
+           SetText(key, "InstallLocation", InstallDir) && SetText(key, "DisplayIcon", icon) &&
+           SetValue(key, "EstimatedSize", REG_DWORD, &kilobytes, sizeof kilobytes) &&
+           SetValue(key, "NoModify", REG_DWORD, &yes, sizeof yes) &&
+           SetValue(key, "NoRepair", REG_DWORD, &yes, sizeof yes);
+}
+
+/*
+ * The uninstall command: the uninstaller's file in InstallDir, quoted, and
+ * the argument. The platform runs it as a command line: unquoted, a path with
+ * spaces would start c:\Games\Nimbet.exe for "c:\Games\Nimbet 2 Alpha",
+ * had anyone put one there. The name is written in lower case, as the entry
+ * has always shown it: Windows finds the file in any case, and detection
+ * rules that administrators wrote against earlier entries compare the text.
+ */
+int FormUninstallCommand(char *command, short uninstallArgument)
+{
+    char name[PathSize];
+    if (!FormatText(name, sizeof name, "%s", ProductFiles[UninstallerFile]))
+        return 0;
+    for (char *c = name; *c; c++)
     {
-        if (!(i < 4 ? SetText(key, name, texts[i])
-                    : SetValue(key, name, REG_DWORD, &numbers[i - 4], sizeof(DWORD))))
-            return 0;
+        if (*c >= 'A' && *c <= 'Z')
+            *c = (char)(*c - 'A' + 'a');
     }
-    return 1;
+    return FormatText(command, UninstallCommandSize, "\"%s\\%s\" %d", InstallDir, name,
+                      (int)uninstallArgument);
 }
 
 void WriteAppKey(const char *appKeyPath)
@@ -127,15 +142,9 @@ int WriteUninstallKey(HKEY root, const char *uninstallKeyPath, const char *displ
     RemoveEntry(root, uninstallKeyPath);
     if (!CreateKey(root, uninstallKeyPath, &key))
         return 0;
-    /*
-     * The platform runs this as a command line: unquoted, a path with spaces
-     * would start c:\Games\Nimbet.exe for "c:\Games\Nimbet 2 Alpha", had
-     * anyone put one there. The uninstaller's name stays in lower case.
-     */
     char command[UninstallCommandSize];
     int written = SetText(key, "DisplayName", displayName) &&
-                  FormatText(command, sizeof command, "\"%s\\unsetup.exe\" %d", InstallDir,
-                             (int)uninstallArgument) &&
+                  FormUninstallCommand(command, uninstallArgument) &&
                   SetText(key, "UninstallString", command) && WriteEntryDetails(key);
     RegCloseKey(key);
     if (written)

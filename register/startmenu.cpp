@@ -9,13 +9,13 @@
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include "base/format.h"
+#include "base/libraries.h"
+#include "base/log.h"
+#include "base/paths.h"
+#include "base/product.h"
+#include "base/state.h"
 #include "register/startmenu.h"
-#include "install/paths.h"
-#include "setup/libraries.h"
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/manifest.h"
-#include "setup/state.h"
 
 namespace
 {
@@ -44,7 +44,7 @@ const GroupItem GroupItems[ItemCount] = {
     {ProductName, MainProgramFile, ""},
     {"Readme", ReadmeFile, ""},
     {"Configuration", ConfigurationFile, "1"},
-    {"Uninstall Nimbet 2 Alpha", UninstallerFile, ""},
+    {"Uninstall " PRODUCT_NAME, UninstallerFile, ""},
 };
 
 /* Each item line reads "name","command line",,,,"working directory". */
@@ -254,16 +254,13 @@ int IsLocalSystemSid(const DWORD *sid)
  */
 const DWORD *GetProcessUserSid(DWORD *buffer)
 {
-    HMODULE advapi = GetModuleHandleA("ADVAPI32.DLL");
-    BOOL(WINAPI * openToken)(HANDLE, DWORD, PHANDLE);
-    BOOL(WINAPI * getInformation)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
+    TokenCalls calls;
     HANDLE token;
     DWORD size;
-    if (!FindCall(advapi, "OpenProcessToken", &openToken) ||
-        !FindCall(advapi, "GetTokenInformation", &getInformation) ||
-        !openToken((HANDLE)-1, TOKEN_QUERY, &token)) /* the process's own pseudo-handle */
+    if (!FindTokenCalls(&calls) ||
+        !calls.openProcessToken((HANDLE)-1, TOKEN_QUERY, &token)) /* the process's own */
         return NULL;
-    int read = getInformation(token, TokenUser, buffer, UserSidSize, &size);
+    int read = calls.getInformation(token, TokenUser, buffer, UserSidSize, &size);
     CloseHandle(token);
     return read ? reinterpret_cast<const DWORD *>(buffer[0]) : NULL;
 }

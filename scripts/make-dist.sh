@@ -56,7 +56,7 @@ fi
 # After signing, which makes the programs larger.
 total=$(cat "$work"/* 2>/dev/null | wc -c)
 if [ "$total" -gt "$required_bytes" ]; then
-    say "the files total $total bytes, over the $required_bytes of RequiredBytes in setup/manifest.h"
+    say "the files total $total bytes, over the $required_bytes of PRODUCT_REQUIRED_BYTES in resources/product.facts"
     problems=$((problems + 1))
 fi
 [ $problems -eq 0 ] || exit 1

@@ -14,27 +14,29 @@ dist="$build/dist"
 shots="$build/screenshots"
 drive="$build/tests/drive.exe"
 
+. "$here/product-facts.sh"
+
 # Control ids of the setup dialog.
 CTL_DONE=1004 CTL_EXIT=1006 CTL_CONTINUE=1007
 
 summary() {
-    dir="$WINEPREFIX/drive_c/Nimbet 2 Alpha"
+    dir="$WINEPREFIX/drive_c/$product_name"
     if [ -d "$dir" ]; then
-        echo "run: the product was installed to C:\\Nimbet 2 Alpha, that is $dir:"
+        echo "run: the product was installed to C:\\$product_name, that is $dir:"
         ls -l "$dir" | sed 1d
     else
-        echo "run: nothing was installed to C:\\Nimbet 2 Alpha"
+        echo "run: nothing was installed to C:\\$product_name"
     fi
     [ -f "$WINEPREFIX/drive_c/windows/SETUP.INI" ] &&
         echo "run: the Start menu group file is $WINEPREFIX/drive_c/windows/SETUP.INI"
-    group=$(find "$WINEPREFIX/drive_c/users" -type d -path '*/Start Menu/Programs/Nimbet 2 Alpha' 2>/dev/null | head -n 1)
+    group=$(find "$WINEPREFIX/drive_c/users" -type d -path "*/Start Menu/Programs/$product_name" 2>/dev/null | head -n 1)
     if [ -n "$group" ]; then
         echo "run: the Start menu group (Wine has no converter, so the setup made the links) is $group:"
         ls -1 "$group" | sed 's/^/    /'
     fi
     echo "run: registry values written:"
-    for key in 'HKCU\Software\Orvanex\Nimbet 2 Alpha' \
-        'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Nimbet 2 Alpha'; do
+    for key in "HKCU\\Software\\$product_publisher\\$product_name" \
+        "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_name"; do
         wine reg query "$key" 2>/dev/null | tr -d '\r' | sed -n 's/^ \{4\}/    /p' || true
     done
 }

@@ -21,9 +21,9 @@ command -v osslsigncode >/dev/null 2>&1 || fail "osslsigncode is missing (script
 [ -f "$pfx" ] || fail "certificate file not found: $pfx"
 [ -f "$exe" ] || fail "$exe not found (make dist lays it out)"
 
-# The description is the setup's title, from the header the program takes it from.
-name=$(sed -n 's/^#define PRODUCT_NAME *"\(.*\)"$/\1/p' "$(dirname "$0")/../setup/manifest.h")
-description=${description:-$name Setup}
+# The description is the setup's title, from the facts the program takes it from.
+. "$(dirname "$0")/product-facts.sh"
+description=${description:-$product_name Setup}
 # A private folder beside setup.exe: osslsigncode will not overwrite a file, and
 # the rename from there to setup.exe stays on one file system.
 work=$(mktemp -d "$exe.XXXXXX") || fail "cannot write beside $exe"

@@ -2,10 +2,10 @@
 # Fills the digest table of DIST_DIR/setup.exe with the size and BLAKE2s-256
 # digest of each file of the setup's file table lying beside it, so that the
 # setup refuses any other file, and a signature made afterwards vouches for all
-# of them. The digests come from OpenSSL, not from the setup's own code, and
-# the names from the file table in setup/manifest.cpp, in copy order. The
-# table is found by its marker (setup/manifest.h), which must be there once;
-# a table filled already is filled again. The PE checksum is written anew.
+# of them. The digests come from OpenSSL, not from the setup's own code; the
+# names (in copy order) and the table's marker from resources/product.facts.
+# The marker must be in setup.exe once; a table filled already is filled again.
+# The PE checksum is written anew.
 # Usage: stamp-digests.pl DIST_DIR   (rewrites DIST_DIR/setup.exe in place)
 use strict;
 use warnings;
@@ -17,19 +17,22 @@ my ($dist) = @ARGV;
 die "usage: $0 DIST_DIR\n" unless defined $dist;
 my $exe = "$dist/setup.exe";
 
-open(my $manifest, '<', "$FindBin::Bin/../setup/manifest.cpp") or die "manifest.cpp: $!\n";
-my $source = do { local $/; <$manifest> };
-close $manifest;
-my ($table) = $source =~ /ProductFiles\[ProductFileCount\] = \{(.*?)\};/s
-    or die "digests: no file table in setup/manifest.cpp\n";
-my @names = $table =~ /"([^"]*)"/g;
+my %facts;
+open(my $facts, '<', "$FindBin::Bin/../resources/product.facts") or die "product.facts: $!\n";
+while (<$facts>) {
+    $facts{$1} = $2 if /^([A-Z_]+)=(.*?)\r?$/;
+}
+close $facts;
+my @names = split ' ', ($facts{PRODUCT_FILES} // '');
+die "digests: no file table in resources/product.facts\n" unless @names;
+die "digests: no DIGEST_TABLE_MARKER in resources/product.facts\n" unless $facts{DIGEST_TABLE_MARKER};
 
 open(my $in, '<:raw', $exe) or die "$exe: $!\n";
 my $image = do { local $/; <$in> };
 close $in;
 
 # The marker, its terminator, and the "filled" word: 0 in a built setup.exe, 1 once stamped.
-my $marker = "Nimbet digests:\0";
+my $marker = "$facts{DIGEST_TABLE_MARKER}\0";
 my $at = index($image, $marker);
 die "digests: $exe holds no digest table\n" if $at < 0;
 die "digests: $exe holds the digest table's marker more than once\n"

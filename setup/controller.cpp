@@ -1,25 +1,57 @@
 /*
- * The dialog controller: all of the setup's work happens inside this one
- * procedure, on the thread that runs the dialog's modal loop. Continue runs the
- * whole install synchronously; Busy keeps the dialog from being closed under it.
- * An unattended run goes through the same install with no dialog at all.
+ * The setup's controller: all of its work happens inside the dialog's one
+ * procedure, on the thread that runs the dialog's modal loop. Continue runs
+ * the whole install synchronously; Busy keeps the dialog from being closed
+ * under it. An unattended run goes through the same install with no dialog.
+ * The steps report what happened; what the user is told, and the exit code,
+ * are chosen here.
  */
 #include <windows.h>
+#include <stdarg.h>
+#include "base/format.h"
+#include "base/libraries.h"
+#include "base/log.h"
+#include "base/messages.h"
+#include "base/state.h"
 #include "install/copy.h"
+#include "install/inuse.h"
 #include "install/installdir.h"
 #include "install/sourcecheck.h"
 #include "register/registry.h"
 #include "register/startmenu.h"
 #include "setup/controller.h"
 #include "setup/dialog.h"
-#include "setup/log.h"
 #include "setup/manifest.h"
-#include "setup/state.h"
+#include "setup/status.h"
+
+int Busy;
+int Stage;
 
 namespace
 {
 
-const char OldWindowsText[] = "Nimbet does not work with this version of Windows.";
+/* Size of a message with a file's and a holder's name, terminator included. */
+enum
+{
+    MessageSize = HolderSize + 256
+};
+
+const char OldWindowsText[] = PRODUCT_SHORT_NAME " does not work with this version of Windows.";
+const char DamagedFileText[] = "%s in the setup folder is damaged. Copy the setup files again.";
+
+/* The dialog of the run in progress, for the copy's progress; NULL unattended. */
+HWND RunningDialog;
+
+/* Formats a message (one conversion of base/format.h's kinds a value) and tells the user. */
+void Tell(HWND owner, const char *format, ...)
+{
+    char message[MessageSize];
+    va_list args;
+    va_start(args, format);
+    FormatTextV(message, sizeof message, format, args);
+    va_end(args);
+    TellUser(owner, message);
+}
 
 /*
  * Windows 3.x and older report a major version below 4; the setup needs the 4.0
@@ -45,6 +77,56 @@ int IsSupportedWindowsTold(void)
         return 1;
     TellUser(NULL, OldWindowsText);
     return 0;
+}
+
+/* The check of the setup's files: what failed, told as its kind of failure. */
+void TellSourceProblem(HWND owner, const SourceProblem *problem)
+{
+    static const char *const texts[] = {
+        "",
+        "Could not find %s in the setup folder. If you opened setup.exe inside a zip file, "
+        "extract all the files first.",
+        "Could not read %s in the setup folder.",
+        DamagedFileText,
+    };
+    Tell(owner, texts[problem->fault], ProductFiles[problem->row]);
+}
+
+/*
+ * Every earlier file must be replaceable before the copy begins. While one is
+ * held, the user is asked to close its holder; Retry checks every file again.
+ * Returns the exit code the check leaves: ExitInstalled once none is held,
+ * with a bit in earlier for each row that has a file.
+ */
+int WaitForEarlierFiles(HWND dialog, unsigned *earlier)
+{
+    HeldFile held;
+    while (FindHeldFile(earlier, &held))
+    {
+        char message[MessageSize];
+        FormatText(message, sizeof message,
+                   "%s is in use by %s. Close that program, then press Retry.",
+                   ProductFiles[held.row], held.holder);
+        if (!AskRetry(dialog, message))
+            return Unattended ? ExitInUse : ExitCancelled;
+    }
+    return ExitInstalled;
+}
+
+void ShowCopyProgress(int percentage)
+{
+    ShowStatus(RunningDialog, "Copying files... %d%% completed", percentage);
+}
+
+/* A copy that stopped: which file, and, where the put-back is not whole, where the earlier
+ * files are, which matters most then. */
+void TellCopyFailure(HWND dialog, const CopyOutcome *outcome)
+{
+    const char *format = outcome->damaged ? DamagedFileText : "Could not copy %s";
+    if (!outcome->allPutBack)
+        format = "Could not copy %s. Some earlier files could not be put back: they are in the "
+                 "install folder, with ~ as the last letter of their names.";
+    Tell(dialog, format, ProductFiles[outcome->failedRow]);
 }
 
 void CentreOnScreen(HWND dialog)
@@ -76,6 +158,24 @@ void InitInputPage(HWND dialog)
 
     CheckDlgButton(dialog, CTL_STARTMENU, BST_CHECKED);
     EnableWindow(GetDlgItem(dialog, CTL_EXIT), FALSE);
+}
+
+/*
+ * Fills InstallDir with the directory field's text, never cut: a text longer
+ * than a path leaves InstallDir empty, which CreateInstallDirectory refuses.
+ */
+void ReadInstallDirectory(HWND dialog)
+{
+    /*
+     * The field's limit counts characters on Windows NT, where a double-byte
+     * text can run to twice as many bytes; read all of it, then take it whole or not at all.
+     */
+    char text[2 * PathSize];
+    text[0] = '\0';
+    SendDlgItemMessageA(dialog, CTL_DIRECTORY, WM_GETTEXT, sizeof text, (LPARAM)text);
+    /* FormatText reports a text that did not fit whole; a cut one is no directory. */
+    if (!FormatText(InstallDir, PathSize, "%s", text))
+        InstallDir[0] = '\0';
 }
 
 void ShowControl(HWND dialog, int id, int show)
@@ -114,15 +214,26 @@ void ShowCompletionPage(HWND dialog)
 int RunInstall(HWND dialog)
 {
     Busy = 1;
+    RunningDialog = dialog;
     if (dialog)
         ReadInstallDirectory(dialog);
     Log("Directory: %s", InstallDir);
 
     /* Before anything is made: a setup run from inside a zip has none of its files. */
-    if (!CheckSourceFiles(dialog))
+    SourceProblem problem;
+    if (!CheckSourceFiles(&Digests, 0, &problem))
+    {
+        TellSourceProblem(dialog, &problem);
         return ExitFailed;
-    if (!CheckDiskSpace("You need about %ld more bytes of disk space to install Nimbet."))
+    }
+    long shortfall;
+    if (!CheckDiskSpace(&Digests, &shortfall))
+    {
+        /* Owned by none: the dialog stays usable behind it. */
+        Tell(NULL, "You need about %ld more bytes of disk space to install " PRODUCT_SHORT_NAME ".",
+             shortfall);
         return ExitFailed;
+    }
 
     ShowStatus(dialog, "Creating directory..");
     EnableWindow(GetDlgItem(dialog, CTL_CONTINUE), FALSE);
@@ -130,15 +241,23 @@ int RunInstall(HWND dialog)
     SetCursor(LoadCursorA(NULL, IDC_WAIT));
     if (!CreateInstallDirectory())
     {
-        TellUser(dialog, "Could not create the directory for Nimbet 2 Alpha.");
+        TellUser(dialog, "Could not create the directory for " PRODUCT_NAME ".");
         return ExitFailed;
     }
 
     /* No messages are dispatched during the copy: paint the page now. */
     UpdateWindow(dialog);
-    int copied = CopyProductFiles(dialog);
-    if (copied != ExitInstalled)
-        return copied;
+    ShowStatus(dialog, "Copying files.");
+    unsigned earlier;
+    int code = WaitForEarlierFiles(dialog, &earlier);
+    if (code != ExitInstalled)
+        return code;
+    CopyOutcome outcome;
+    if (!CopyProductFiles(&Digests, earlier, ShowCopyProgress, &outcome))
+    {
+        TellCopyFailure(dialog, &outcome);
+        return ExitFailed;
+    }
 
     if (!dialog || IsDlgButtonChecked(dialog, CTL_STARTMENU) == BST_CHECKED)
     {
@@ -151,6 +270,13 @@ int RunInstall(HWND dialog)
     ShowCompletionPage(dialog);
     Busy = 0;
     return ExitInstalled;
+}
+
+void Browse(HWND dialog)
+{
+    char path[PathSize];
+    if (PickFolder(dialog, path))
+        SetDlgItemTextA(dialog, CTL_DIRECTORY, path);
 }
 
 /* Ends the dialog at the user's word: before the install a cancel, after it a success. */
@@ -167,7 +293,7 @@ void OnCommand(HWND dialog, WPARAM command)
         /* The free-space message leaves the dialog usable: a folder picked then would be
            thrown away when the run ends. */
         if (Stage == 0 && !Busy)
-            BrowseForDirectory(dialog);
+            Browse(dialog);
         break;
     case CTL_EXIT:
         EndByUser(dialog);
@@ -222,6 +348,15 @@ INT_PTR CALLBACK SetupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
     return FALSE;
 }
 
+int RunDialog(void)
+{
+    /* Windows XP creates no dialog asking for Common Controls 6 before COMCTL32 is loaded. */
+    LoadCommonControls();
+    /* -1 when the dialog could not be created. */
+    UINT_PTR result = DialogBoxParamA(Instance, "DLG_SETUP", NULL, SetupDialogProc, 0);
+    return result > ExitFailed ? ExitFailed : (int)result;
+}
+
 int InstallUnattended(void)
 {
     return IsSupportedWindowsTold() ? RunInstall(NULL) : ExitFailed;
@@ -229,5 +364,16 @@ int InstallUnattended(void)
 
 int VerifyOnlyRun(void)
 {
-    return IsSupportedWindowsTold() && VerifySetupFiles() ? ExitInstalled : ExitFailed;
+    if (!IsSupportedWindowsTold())
+        return ExitFailed;
+    if (!Digests.filled)
+        Log("No digest table: checked only that the files are there");
+    SourceProblem problem;
+    if (!CheckSourceFiles(&Digests, 1, &problem))
+    {
+        TellSourceProblem(NULL, &problem);
+        return ExitFailed;
+    }
+    TellUser(NULL, "All files of the setup are intact.");
+    return ExitInstalled;
 }

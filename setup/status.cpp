@@ -1,16 +1,13 @@
 /*
- * What the setup tells its user: the status line under the directory field,
- * the only progress it shows, and its message boxes. Every status text is
- * formatted into a small fixed buffer that it can never overrun. Without a
- * dialog (an unattended run) the status line's calls fail harmlessly. Both
- * also go to the log, so it holds every step and every message, shown or not.
+ * The status line. Every status text is formatted into a small fixed buffer
+ * that it can never overrun. Without a dialog the control's call fails
+ * harmlessly. Each text also goes to the log, so it holds every step.
  */
 #include <windows.h>
+#include "base/format.h"
+#include "base/log.h"
 #include "setup/dialog.h"
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/manifest.h"
-#include "setup/state.h"
+#include "setup/status.h"
 
 void ShowStatus(HWND dialog, const char *format, ...)
 {
@@ -23,18 +20,4 @@ void ShowStatus(HWND dialog, const char *format, ...)
     /* The line is cleared after the last step: nothing to log then. */
     if (text[0])
         Log("%s", text);
-}
-
-void TellUser(HWND owner, const char *text)
-{
-    Log("%s", text);
-    /* An unattended run has no one to press OK: its exit code tells. */
-    if (!Unattended)
-        MessageBoxA(owner, text, SetupTitle, MB_OK);
-}
-
-int AskRetry(HWND owner, const char *text)
-{
-    Log("%s", text);
-    return !Unattended && MessageBoxA(owner, text, SetupTitle, MB_RETRYCANCEL) == IDRETRY;
 }

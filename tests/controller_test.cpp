@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include "setup/controller.h"
 #include "setup/dialog.h"
-#include "setup/state.h"
+#include "base/state.h"
 #include "support/testing.h"
 
 namespace

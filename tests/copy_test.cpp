@@ -1,43 +1,41 @@
 /*
- * The file copy on Wine's C: drive, watched through the real status line of the
- * setup dialog: every text it receives is recorded together with the files
- * already in the install directory at that moment.
+ * The file copy on Wine's C: drive, watched through its progress: every
+ * percentage it announces is recorded together with the files already in the
+ * install directory at that moment.
  */
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <string>
 #include <vector>
+#include "base/state.h"
 #include "install/copy.h"
-#include "setup/controller.h"
-#include "setup/dialog.h"
+#include "install/inuse.h"
 #include "setup/manifest.h"
-#include "setup/state.h"
 #include "support/testing.h"
 
 namespace
 {
 
-/* A status text and the table rows present in the install directory when it was shown. */
+/* A percentage announced and the table rows present in the install directory then. */
 struct StatusSeen
 {
-    std::string text;
+    int percentage;
     std::vector<int> present;
     bool operator==(const StatusSeen &other) const
     {
-        return text == other.text && present == other.present;
+        return percentage == other.percentage && present == other.present;
     }
 };
 
 std::ostream &operator<<(std::ostream &out, const StatusSeen &seen)
 {
-    out << '"' << seen.text << "\" with {";
+    out << seen.percentage << "% with {";
     for (int row : seen.present)
         out << ' ' << row;
     return out << " }";
 }
 
 std::vector<StatusSeen> *statusLog;
-WNDPROC statusProcedure;
 
 std::vector<int> RowsPresent()
 {
@@ -50,16 +48,9 @@ std::vector<int> RowsPresent()
     return rows;
 }
 
-LRESULT CALLBACK RecordingStatusProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+void RecordProgress(int percentage)
 {
-    if (message == WM_SETTEXT)
-        statusLog->push_back({reinterpret_cast<const char *>(lParam), RowsPresent()});
-    return CallWindowProcA(statusProcedure, window, message, wParam, lParam);
-}
-
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
+    statusLog->push_back({percentage, RowsPresent()});
 }
 
 std::string Contents(int row)
@@ -67,15 +58,14 @@ std::string Contents(int row)
     return std::string("contents of ") + ProductFiles[row];
 }
 
-/* The statuses of a run that reaches row last, each shown before its file arrives. */
+/* The progress of a run that reaches row last, each announced before its file arrives. */
 std::vector<StatusSeen> StatusesUpTo(int last)
 {
     static const int percentages[ProductFileCount] = {12, 25, 37, 50, 62, 75, 87, 100};
-    std::vector<StatusSeen> statuses = {{"Copying files.", {}}};
+    std::vector<StatusSeen> statuses;
     for (int row = 0; row <= last; row++)
     {
-        StatusSeen seen = {"Copying files... " + std::to_string(percentages[row]) + "% completed",
-                           {}};
+        StatusSeen seen = {percentages[row], {}};
         for (int before = 0; before < row; before++)
             seen.present.push_back(before);
         statuses.push_back(seen);
@@ -83,12 +73,12 @@ std::vector<StatusSeen> StatusesUpTo(int last)
     return statuses;
 }
 
-std::vector<std::string> Texts(const std::vector<StatusSeen> &statuses)
+std::vector<int> Percentages(const std::vector<StatusSeen> &statuses)
 {
-    std::vector<std::string> texts;
+    std::vector<int> percentages;
     for (const StatusSeen &seen : statuses)
-        texts.push_back(seen.text);
-    return texts;
+        percentages.push_back(seen.percentage);
+    return percentages;
 }
 
 class CopyProductFilesTest : public testing::Test
@@ -101,19 +91,22 @@ class CopyProductFilesTest : public testing::Test
         for (int row = 0; row < ProductFileCount; row++)
             WriteFileBytes(SourcePath(row), Contents(row));
         UseDirectories(source_, install_);
-
-        dialog_ = CreateSetupDialog(PlainDialogProc);
-        ASSERT_NE(nullptr, dialog_);
         statusLog = &statuses_;
-        statusProcedure = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(GetDlgItem(dialog_, CTL_STATUS), GWLP_WNDPROC,
-                              reinterpret_cast<LONG_PTR>(RecordingStatusProc)));
         FilesCopied = -1;
     }
     void TearDown() override
     {
-        DestroyWindow(dialog_);
         statusLog = nullptr;
+    }
+    /* The copy as the controller runs it, after the earlier files are counted: 1 when all
+       are in place. */
+    int Copy(CopyOutcome *outcome = nullptr)
+    {
+        CopyOutcome ignored;
+        unsigned earlier = 0;
+        HeldFile held;
+        EXPECT_EQ(0, FindHeldFile(&earlier, &held));
+        return CopyProductFiles(&Digests, earlier, RecordProgress, outcome ? outcome : &ignored);
     }
     void UseDirectories(const std::string &source, const std::string &install)
     {
@@ -128,35 +121,16 @@ class CopyProductFilesTest : public testing::Test
     {
         return install_ + "\\" + ProductFiles[row];
     }
-    /* The one message box the copy showed, checked for its caption, owner and buttons. */
-    std::string OnlyMessage(const MessageBoxCatcher &boxes)
-    {
-        if (boxes.Seen().size() != 1)
-        {
-            ADD_FAILURE() << boxes.Seen().size() << " message boxes";
-            return "";
-        }
-        const SeenMessageBox &box = boxes.Seen()[0];
-        EXPECT_EQ(SetupTitle, box.caption);
-        EXPECT_EQ(dialog_, box.owner);
-        EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons);
-        EXPECT_FALSE(box.iconShown);
-        return box.text;
-    }
-
     std::string source_;
     std::string install_;
-    HWND dialog_ = NULL;
     std::vector<StatusSeen> statuses_;
 };
 
 TEST_F(CopyProductFilesTest, AnnouncesEachFileBeforeCopyingItInTableOrder)
 {
-    MessageBoxCatcher boxes;
-    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
+    EXPECT_EQ(1, Copy());
     EXPECT_EQ(StatusesUpTo(ProductFileCount - 1), statuses_);
     EXPECT_EQ(ProductFileCount, FilesCopied);
-    EXPECT_TRUE(boxes.Seen().empty());
     for (int row = 0; row < ProductFileCount; row++)
         EXPECT_EQ(Contents(row), ReadFileBytes(InstalledPath(row))) << ProductFiles[row];
 }
@@ -170,9 +144,10 @@ TEST_P(CopyFailure, StopsAtTheFirstFileThatCannotBeCopied)
 {
     int missing = GetParam();
     DeleteFileA(SourcePath(missing).c_str());
-    MessageBoxCatcher boxes;
-    EXPECT_EQ(ExitFailed, CopyProductFiles(dialog_));
-    EXPECT_EQ(std::string("Could not copy ") + ProductFiles[missing], OnlyMessage(boxes));
+    CopyOutcome outcome;
+    EXPECT_EQ(0, Copy(&outcome));
+    EXPECT_EQ(missing, outcome.failedRow);
+    EXPECT_EQ(0, outcome.damaged);
     EXPECT_EQ(StatusesUpTo(missing), statuses_);
     EXPECT_EQ(missing, FilesCopied);
     for (int row = 0; row < ProductFileCount; row++)
@@ -197,11 +172,9 @@ TEST_F(CopyProductFilesTest, RunFromTheInstallDirectoryKeepsTheFilesAndResetsAtt
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     }
     UseDirectories("C:\\TESTS\\SAME", "c:\\tests\\same");
-    MessageBoxCatcher boxes;
-    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
-    EXPECT_TRUE(boxes.Seen().empty());
+    EXPECT_EQ(1, Copy());
     EXPECT_EQ(ProductFileCount, FilesCopied);
-    EXPECT_EQ(Texts(StatusesUpTo(ProductFileCount - 1)), Texts(statuses_));
+    EXPECT_EQ(Percentages(StatusesUpTo(ProductFileCount - 1)), Percentages(statuses_));
     for (int row = 0; row < ProductFileCount; row++)
     {
         std::string path = same + "\\" + ProductFiles[row];
@@ -216,7 +189,7 @@ TEST_F(CopyProductFilesTest, ReplacesExistingFiles)
 {
     for (int row = 0; row < ProductFileCount; row++)
         WriteFileBytes(InstalledPath(row), "an older and longer version of " + Contents(row));
-    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
+    EXPECT_EQ(1, Copy());
     for (int row = 0; row < ProductFileCount; row++)
         EXPECT_EQ(Contents(row), ReadFileBytes(InstalledPath(row))) << ProductFiles[row];
 }
@@ -227,7 +200,7 @@ TEST_F(CopyProductFilesTest, ReadOnlySourcesArriveWithNormalAttributes)
     const DWORD carried = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
     for (int row = 0; row < ProductFileCount; row++)
         SetFileAttributesA(SourcePath(row).c_str(), carried);
-    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
+    EXPECT_EQ(1, Copy());
     for (int row = 0; row < ProductFileCount; row++)
     {
         EXPECT_EQ(0u, GetFileAttributesA(InstalledPath(row).c_str()) & carried)
@@ -254,14 +227,14 @@ TEST_F(CopyProductFilesTest, PathTooLongToFormFailsItsFileUntouched)
     ASSERT_TRUE(CreateDirectoryA(tooLong.c_str(), NULL));
 
     UseDirectories(source_, longest);
-    EXPECT_EQ(ExitInstalled, CopyProductFiles(dialog_));
+    EXPECT_EQ(1, Copy());
     EXPECT_EQ(Contents(0), ReadFileBytes(longest + "\\Nim2Alph.exe"));
 
     statuses_.clear();
     UseDirectories(source_, tooLong);
-    MessageBoxCatcher boxes;
-    EXPECT_EQ(ExitFailed, CopyProductFiles(dialog_));
-    EXPECT_EQ("Could not copy Nim2Alph.exe", OnlyMessage(boxes));
+    CopyOutcome outcome;
+    EXPECT_EQ(0, Copy(&outcome));
+    EXPECT_EQ(0, outcome.failedRow) << "Nim2Alph.exe";
     EXPECT_EQ(StatusesUpTo(0), statuses_);
     EXPECT_EQ(tooLong, InstallDir);
     for (int row = 0; row < ProductFileCount; row++)

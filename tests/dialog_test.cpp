@@ -8,6 +8,7 @@
 #include <vector>
 #include "setup/dialog.h"
 #include "setup/manifest.h"
+#include "setup/status.h"
 #include "support/testing.h"
 
 namespace

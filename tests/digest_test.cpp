@@ -3,7 +3,7 @@
  * `openssl dgst -blake2s256` at a block's edges (none, one whole, one byte
  * past) and on a million bytes given in pieces that end all over a block.
  */
-#include "install/digest.h"
+#include "base/digest.h"
 #include <gtest/gtest.h>
 #include <string>
 

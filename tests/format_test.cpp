@@ -4,9 +4,9 @@
  */
 #include <gtest/gtest.h>
 #include <string>
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/state.h"
+#include "base/format.h"
+#include "base/log.h"
+#include "base/state.h"
 
 namespace
 {

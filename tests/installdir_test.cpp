@@ -11,16 +11,13 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "base/state.h"
 #include "install/installdir.h"
-#include "setup/dialog.h"
 #include "setup/manifest.h"
-#include "setup/state.h"
 #include "support/testing.h"
 
 namespace
 {
-
-const char SpaceFormat[] = "You need about %ld more bytes of disk space to install Nimbet.";
 
 /* Set when a modal loop owned by the dialog (the picker's) has run out of work. */
 volatile LONG pickerIdle;
@@ -122,14 +119,17 @@ void VisitPicker(DWORD thread, HWND dialog, PickerVisit *visit)
     PostMessageA(picker, WM_COMMAND, visit->pressOk ? IDOK : IDCANCEL, 0);
 }
 
-/* Runs BrowseForDirectory on this thread while a second thread works the picker. */
-void Browse(HWND dialog, PickerVisit *visit)
+/* Runs PickFolder on this thread while a second thread works the picker; the folder chosen,
+   or "<none>". */
+std::string Browse(HWND dialog, PickerVisit *visit)
 {
     DWORD thread = GetCurrentThreadId();
     pickerIdle = 0;
     std::thread user(VisitPicker, thread, dialog, visit);
-    BrowseForDirectory(dialog);
+    char path[PathSize] = "";
+    int picked = PickFolder(dialog, path);
     user.join();
+    return picked ? path : "<none>";
 }
 
 class FolderPicker : public testing::Test
@@ -139,7 +139,6 @@ class FolderPicker : public testing::Test
     {
         dialog_ = CreateSetupDialog(PlainDialogProc);
         ASSERT_NE(nullptr, dialog_);
-        SetDlgItemTextA(dialog_, CTL_DIRECTORY, DefaultInstallDir);
     }
     void TearDown() override
     {
@@ -154,9 +153,8 @@ TEST_F(FolderPicker, ChosenFolderBecomesTheDirectoryAsItIs)
     for (const std::string &choice : {folder, std::string("C:\\")})
     {
         PickerVisit visit = Choose(choice.c_str(), true);
-        Browse(dialog_, &visit);
+        EXPECT_EQ(choice, Browse(dialog_, &visit)) << "no product folder appended";
         ASSERT_TRUE(visit.shown);
-        EXPECT_EQ(choice, ControlText(dialog_, CTL_DIRECTORY)) << "no product folder appended";
     }
 }
 
@@ -164,9 +162,8 @@ TEST_F(FolderPicker, CancelLeavesTheDirectoryAlone)
 {
     std::string folder = FreshDirectory("Picked Folder");
     PickerVisit visit = Choose(folder.c_str(), false);
-    Browse(dialog_, &visit);
+    EXPECT_EQ("<none>", Browse(dialog_, &visit));
     ASSERT_TRUE(visit.shown);
-    EXPECT_EQ(DefaultInstallDir, ControlText(dialog_, CTL_DIRECTORY));
 }
 
 TEST_F(FolderPicker, OffersFileSystemFoldersOnlyWithoutTitleOwnedByTheDialog)
@@ -177,12 +174,11 @@ TEST_F(FolderPicker, OffersFileSystemFoldersOnlyWithoutTitleOwnedByTheDialog)
     PickerVisit visit;
     visit.item = computer;
     visit.pressOk = true;
-    Browse(dialog_, &visit);
+    EXPECT_EQ("<none>", Browse(dialog_, &visit));
     ASSERT_TRUE(visit.shown);
     EXPECT_EQ(dialog_, visit.owner);
     EXPECT_EQ("", visit.title);
     EXPECT_FALSE(visit.okEnabled);
-    EXPECT_EQ(DefaultInstallDir, ControlText(dialog_, CTL_DIRECTORY));
 
     IMalloc *allocator = NULL;
     if (SUCCEEDED(SHGetMalloc(&allocator)))
@@ -200,27 +196,27 @@ TEST(EnoughFreeSpace, PassesFromRequiredBytesUpAndNamesTheShortfall)
     {
         DWORD sectorsPerCluster, bytesPerSector, freeClusters;
         int passes;
-        const char *message;
+        long shortfall;
     } rows[] = {
-        {1, 1, 4000000, 1, ""},
-        {1, 500, 8000, 1, ""},
-        {1, 1, 3999999, 0, "You need about 1 more bytes of disk space to install Nimbet."},
-        {8, 512, 976, 0, "You need about 2304 more bytes of disk space to install Nimbet."},
-        {0, 512, 1000, 0, "You need about 4000000 more bytes of disk space to install Nimbet."},
+        {1, 1, 4000000, 1, 0},
+        {1, 500, 8000, 1, 0},
+        {1, 1, 3999999, 0, 1},
+        {8, 512, 976, 0, 2304},
+        {0, 512, 1000, 0, 4000000},
         /* Products past 32 bits, which would wrap to little or nothing in 32. */
-        {64, 512, 131072, 1, ""},
-        {0x10000, 0x10000, 1, 1, ""},
-        {1, 0x10000, 0x10001, 1, ""},
-        {128, 4096, 0xFFFFFFFF, 1, ""},
+        {64, 512, 131072, 1, 0},
+        {0x10000, 0x10000, 1, 1, 0},
+        {1, 0x10000, 0x10001, 1, 0},
+        {128, 4096, 0xFFFFFFFF, 1, 0},
     };
     for (const Row &row : rows)
     {
-        char message[SpaceMessageSize] = "";
+        long shortfall = -1;
         SCOPED_TRACE(testing::Message() << row.sectorsPerCluster << " x " << row.bytesPerSector
                                         << " x " << row.freeClusters);
         EXPECT_EQ(row.passes, EnoughFreeSpace(row.sectorsPerCluster, row.bytesPerSector,
-                                              row.freeClusters, SpaceFormat, message));
-        EXPECT_STREQ(row.message, message);
+                                              row.freeClusters, &Digests, &shortfall));
+        EXPECT_EQ(row.shortfall, shortfall);
     }
 }
 
@@ -235,9 +231,9 @@ TEST(CheckDiskSpace, PassesOnRealDrivesWithRoom)
     {
         SCOPED_TRACE(directory);
         SetInstallDir(directory);
-        MessageBoxCatcher boxes;
-        EXPECT_EQ(1, CheckDiskSpace(SpaceFormat));
-        EXPECT_TRUE(boxes.Seen().empty());
+        long shortfall = -1;
+        EXPECT_EQ(1, CheckDiskSpace(&Digests, &shortfall));
+        EXPECT_EQ(0, shortfall);
     }
 }
 
@@ -250,9 +246,9 @@ TEST(CheckDiskSpace, PassesWhereTheDriveCannotTell)
     {
         SCOPED_TRACE(directory);
         SetInstallDir(directory);
-        MessageBoxCatcher boxes;
-        EXPECT_EQ(1, CheckDiskSpace(SpaceFormat));
-        EXPECT_TRUE(boxes.Seen().empty());
+        long shortfall = -1;
+        EXPECT_EQ(1, CheckDiskSpace(&Digests, &shortfall));
+        EXPECT_EQ(0, shortfall);
     }
 }
 

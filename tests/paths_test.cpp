@@ -4,8 +4,8 @@
  */
 #include <gtest/gtest.h>
 #include <string>
-#include "install/paths.h"
-#include "setup/state.h"
+#include "base/paths.h"
+#include "base/state.h"
 
 TEST(JoinPath, InsertsOneBackslashOnlyWhereNeeded)
 {

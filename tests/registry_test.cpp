@@ -6,7 +6,7 @@
 #include <string>
 #include "register/registry.h"
 #include "setup/manifest.h"
-#include "setup/state.h"
+#include "base/state.h"
 #include "support/testing.h"
 
 namespace

@@ -26,7 +26,7 @@ refuse 'echo twin >unsetup.bat' 'dist: Unsetup.bat is matched by more than one f
 refuse 'rm Notes.doc && mkdir notes.DOC' 'dist: case/notes.DOC is not a regular file'
 refuse 'rm tour.kvr && ln -s . TOUR.KVR' 'dist: case/TOUR.KVR is not a regular file'
 refuse 'rm calm.mid && mkfifo calm.mid' 'dist: case/calm.mid is not a regular file'
-refuse 'echo >>tour.kvr' 'dist: the files total 4000001 bytes, over the 4000000 of RequiredBytes in setup/manifest.h'
+refuse 'echo >>tour.kvr' 'dist: the files total 4000001 bytes, over the 4000000 of PRODUCT_REQUIRED_BYTES in resources/product.facts'
 refuse 'rm Nim2Alph.exe options.exe' "$(printf 'dist: Nim2Alph.exe is missing from case\ndist: options.exe is missing from case')"
 # More than the setup's files: a same-named one in a subfolder and one of the maker's own are
 # left out, not counted, and the last dist is replaced whole.

@@ -4,17 +4,14 @@
  */
 #include <gtest/gtest.h>
 #include <string>
+#include "base/state.h"
 #include "install/copy.h"
 #include "install/installdir.h"
-#include "setup/controller.h"
 #include "setup/manifest.h"
-#include "setup/state.h"
 #include "support/testing.h"
 
 namespace
 {
-
-const char SpaceFormat[] = "You need about %ld more bytes of disk space to install Nimbet.";
 
 /* The mount script leaves its reason beside the rig's prefix when it cannot mount. */
 std::string WhyNoSmallDrive()
@@ -27,14 +24,8 @@ std::string WhyNoSmallDrive()
     return "drive T: is not mapped" + (note.empty() ? std::string() : ": " + note);
 }
 
-INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM)
+void NoProgress(int)
 {
-    return message == WM_INITDIALOG;
-}
-
-HWND Unowned()
-{
-    return NULL;
 }
 
 class SmallDrive : public testing::Test
@@ -47,15 +38,14 @@ class SmallDrive : public testing::Test
         ULARGE_INTEGER available, total, free;
         ASSERT_TRUE(GetDiskFreeSpaceExA("T:\\", &available, &total, &free));
         ASSERT_LT(free.QuadPart, (ULONGLONG)RequiredBytes) << "drive T: is not short of space";
-        shortfall_ = "You need about " + std::to_string(RequiredBytes - (long)free.QuadPart) +
-                     " more bytes of disk space to install Nimbet.";
+        shortfall_ = RequiredBytes - (long)free.QuadPart;
     }
     void TearDown() override
     {
         RemoveTree("T:\\Nimbet 2 Alpha");
         SetCurrentDirectoryA("C:\\");
     }
-    std::string shortfall_;
+    long shortfall_;
 };
 
 void Install(const char *directory)
@@ -65,7 +55,7 @@ void Install(const char *directory)
 
 } // namespace
 
-TEST_F(SmallDrive, CheckDiskSpaceTellsTheShortfallInAnUnownedPlainBox)
+TEST_F(SmallDrive, CheckDiskSpaceReportsTheShortfallOnTheDrive)
 {
     /* The drive's root is found with or without a backslash after the letter, and
        in the network form that Wine answers for a drive. */
@@ -74,15 +64,9 @@ TEST_F(SmallDrive, CheckDiskSpaceTellsTheShortfallInAnUnownedPlainBox)
     {
         SCOPED_TRACE(directory);
         Install(directory);
-        MessageBoxCatcher boxes;
-        EXPECT_EQ(0, CheckDiskSpace(SpaceFormat));
-        ASSERT_EQ(1u, boxes.Seen().size());
-        const SeenMessageBox &box = boxes.Seen()[0];
-        EXPECT_EQ(shortfall_, box.text);
-        EXPECT_EQ(SetupTitle, box.caption);
-        EXPECT_EQ(Unowned(), box.owner);
-        EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons);
-        EXPECT_FALSE(box.iconShown);
+        long shortfall = -1;
+        EXPECT_EQ(0, CheckDiskSpace(&Digests, &shortfall));
+        EXPECT_EQ(shortfall_, shortfall);
     }
 }
 
@@ -90,10 +74,9 @@ TEST_F(SmallDrive, RelativeDirectoryIsJudgedOnTheCurrentDrive)
 {
     ASSERT_TRUE(SetCurrentDirectoryA("T:\\"));
     Install("Nimbet 2 Alpha");
-    MessageBoxCatcher boxes;
-    EXPECT_EQ(0, CheckDiskSpace(SpaceFormat));
-    ASSERT_EQ(1u, boxes.Seen().size());
-    EXPECT_EQ(shortfall_, boxes.Seen()[0].text);
+    long shortfall = -1;
+    EXPECT_EQ(0, CheckDiskSpace(&Digests, &shortfall));
+    EXPECT_EQ(shortfall_, shortfall);
 }
 
 TEST_F(SmallDrive, CopyStopsAtTheFileThatNoLongerFits)
@@ -106,15 +89,12 @@ TEST_F(SmallDrive, CopyStopsAtTheFileThatNoLongerFits)
     Install("T:\\Nimbet 2 Alpha");
     ASSERT_EQ(1, CreateInstallDirectory());
 
-    HWND dialog = CreateSetupDialog(PlainDialogProc);
-    MessageBoxCatcher boxes;
-    EXPECT_EQ(ExitFailed, CopyProductFiles(dialog));
-    ASSERT_EQ(1u, boxes.Seen().size());
-    EXPECT_EQ("Could not copy calm.mid", boxes.Seen()[0].text);
-    EXPECT_EQ(dialog, boxes.Seen()[0].owner);
+    CopyOutcome outcome;
+    EXPECT_EQ(0, CopyProductFiles(&Digests, 0, NoProgress, &outcome));
+    EXPECT_EQ(2, outcome.failedRow) << "calm.mid";
+    EXPECT_EQ(0, outcome.damaged);
     EXPECT_EQ(std::string(1200000, 'a'), ReadFileBytes("T:\\Nimbet 2 Alpha\\Nim2Alph.exe"));
     EXPECT_EQ(std::string(1200000, 'b'), ReadFileBytes("T:\\Nimbet 2 Alpha\\tour.kvr"));
     EXPECT_FALSE(FileExists("T:\\Nimbet 2 Alpha\\nimbet2.mid"));
-    DestroyWindow(dialog);
     RemoveTree(source);
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <shlobj.h>
 #include "register/startmenu.h"
-#include "setup/state.h"
+#include "base/state.h"
 #include "support/converter.h"
 #include "support/testing.h"
 

@@ -5,7 +5,7 @@
  */
 #include "driver/stage.h"
 #include <gtest/gtest.h>
-#include "install/digest.h"
+#include "base/digest.h"
 #include "setup/manifest.h"
 #include "support/testing.h"
 

@@ -3,7 +3,7 @@
  * entry does, then runs every test linked in.
  */
 #include <gtest/gtest.h>
-#include "setup/state.h"
+#include "base/state.h"
 
 int main(int argc, char **argv)
 {

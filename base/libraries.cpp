@@ -4,24 +4,31 @@
  */
 #include <windows.h>
 #include <shlobj.h>
-#include "install/paths.h"
-#include "setup/format.h"
-#include "setup/libraries.h"
-#include "setup/state.h"
+#include "base/format.h"
+#include "base/libraries.h"
+#include "base/paths.h"
+#include "base/state.h"
 
 namespace
 {
 
-/* A system DLL by full path: a bare name would be searched for beside the setup first. */
-HMODULE LoadSystemLibrary(const char *name)
+const char KernelLibrary[] = "KERNEL32.DLL";
+
+/* GetProcAddress's answer as the typed call it stands for; 0 when it is missing. */
+template <typename Call> int FindCall(HMODULE module, const char *name, Call *call)
 {
-    char path[PathSize];
-    return GetPlatformFile(GetSystemDirectoryA, name, path) ? LoadLibraryA(path) : NULL;
+    *call = reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(module, name)));
+    return *call != NULL;
 }
 
 } // namespace
 
-const char KernelLibrary[] = "KERNEL32.DLL";
+HMODULE LoadSystemLibrary(const char *name)
+{
+    /* A bare name would be searched for beside the program first. */
+    char path[PathSize];
+    return GetPlatformFile(GetSystemDirectoryA, name, path) ? LoadLibraryA(path) : NULL;
+}
 
 void RestrictDllSearch(void)
 {
@@ -81,6 +88,29 @@ int LoadComCalls(ComCalls *com)
     return FindCall(module, "CoInitialize", &com->initialize) &&
            FindCall(module, "CoCreateInstance", &com->createInstance) &&
            FindCall(module, "CoUninitialize", &com->uninitialize);
+}
+
+int LoadRestartCalls(RestartCalls *calls)
+{
+    HMODULE module = LoadSystemLibrary("RSTRTMGR.DLL");
+    return module != NULL && FindCall(module, "RmStartSession", &calls->startSession) &&
+           FindCall(module, "RmRegisterResources", &calls->registerResources) &&
+           FindCall(module, "RmGetList", &calls->getList) &&
+           FindCall(module, "RmEndSession", &calls->endSession);
+}
+
+int FindTokenCalls(TokenCalls *calls)
+{
+    /* Imported already, for the registry. */
+    HMODULE advapi = GetModuleHandleA("ADVAPI32.DLL");
+    return FindCall(advapi, "OpenProcessToken", &calls->openProcessToken) &&
+           FindCall(advapi, "GetTokenInformation", &calls->getInformation);
+}
+
+MoveFileExCall FindMoveFileEx(void)
+{
+    MoveFileExCall moveEx;
+    return FindCall(GetModuleHandleA(KernelLibrary), "MoveFileExA", &moveEx) ? moveEx : NULL;
 }
 
 int TakeItemListPath(const ShellCalls *shell, LPITEMIDLIST list, char *path)

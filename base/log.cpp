@@ -4,9 +4,9 @@
  * writing. GetLastError and FormatMessageA are Windows 95's.
  */
 #include <windows.h>
-#include "setup/format.h"
-#include "setup/log.h"
-#include "setup/state.h"
+#include "base/format.h"
+#include "base/log.h"
+#include "base/state.h"
 
 namespace
 {
@@ -18,6 +18,15 @@ enum
 };
 
 } // namespace
+
+int OpenLog(const char *name, int length)
+{
+    char path[PathSize];
+    LogFile = INVALID_HANDLE_VALUE;
+    if (CopyBytes(path, PathSize, name, length))
+        LogFile = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, 0, NULL);
+    return LogFile != INVALID_HANDLE_VALUE;
+}
 
 void Log(const char *format, ...)
 {
@@ -34,6 +43,13 @@ void Log(const char *format, ...)
     line[length++] = '\n';
     DWORD written;
     WriteFile(LogFile, line, (DWORD)length, &written, NULL);
+}
+
+void LogPart(const char *format, const char *text, int length, const char *more)
+{
+    char shown[PathSize];
+    CopyBytes(shown, PathSize, text, length < PathSize ? length : PathSize - 1);
+    Log(format, shown, more);
 }
 
 int LogFailure(const char *call, const char *path, const char *other, DWORD error)

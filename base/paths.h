@@ -4,8 +4,8 @@
  * a path. All work in place on PathSize buffers, never allocate, and find
  * separators character by character in the active code page.
  */
-#ifndef INSTALL_PATHS_H
-#define INSTALL_PATHS_H
+#ifndef BASE_PATHS_H
+#define BASE_PATHS_H
 
 #include <windows.h>
 

@@ -1,9 +1,9 @@
 /*
- * A small bounded formatter covering the conversions the setup's texts use.
+ * A small bounded formatter covering the conversions the programs' texts use.
  * Output stops at the buffer's end instead of running past it, and the caller
  * learns whether the text was cut.
  */
-#include "setup/format.h"
+#include "base/format.h"
 
 namespace
 {
@@ -104,4 +104,14 @@ int FormatText(char *buffer, int size, const char *format, ...)
     int fitted = FormatTextV(buffer, size, format, args);
     va_end(args);
     return fitted;
+}
+
+int CopyBytes(char *buffer, int size, const char *text, int length)
+{
+    if (length < 0 || length >= size)
+        return 0;
+    buffer[length] = '\0';
+    while (length-- > 0)
+        buffer[length] = text[length];
+    return 1;
 }

@@ -5,9 +5,9 @@
  * byte of a backslash, and must not be taken for one.
  */
 #include <windows.h>
-#include "install/paths.h"
-#include "setup/format.h"
-#include "setup/state.h"
+#include "base/paths.h"
+#include "base/format.h"
+#include "base/state.h"
 
 namespace
 {

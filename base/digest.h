@@ -1,13 +1,18 @@
 /*
- * BLAKE2s-256, the digest the setup's file table records for each file: the
+ * BLAKE2s-256, the digest the setup's table records for each file: the
  * fastest secure hash in plain 32-bit code, with no instruction set beyond the
  * 386's. A digest is begun, given any number of bytes in any pieces, and ended.
  */
-#ifndef INSTALL_DIGEST_H
-#define INSTALL_DIGEST_H
+#ifndef BASE_DIGEST_H
+#define BASE_DIGEST_H
 
 #include <windows.h>
-#include "setup/manifest.h"
+
+/* Bytes of a digest. */
+enum
+{
+    DigestBytes = 32
+};
 
 /* A digest in progress: the chain value, the bytes counted so far and the block not yet mixed. */
 struct Digest

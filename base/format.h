@@ -1,19 +1,23 @@
 /*
- * Bounded text formatting for the setup's fixed-size buffers. The platform's
+ * Bounded text formatting for the programs' fixed-size buffers. The platform's
  * wsprintfA writes without knowing the buffer's size, so every message and
  * file text is composed here instead.
  */
-#ifndef SETUP_FORMAT_H
-#define SETUP_FORMAT_H
+#ifndef BASE_FORMAT_H
+#define BASE_FORMAT_H
 
 #include <stdarg.h>
 
 /*
  * Formats into buffer (size bytes, terminator included) with the wsprintf
- * conventions the setup uses: %d, %ld, %u, %lu, %s and %%. The result is always
+ * conventions the programs use: %d, %ld, %u, %lu, %s and %%. The result is always
  * NUL-terminated. Returns 1 when the whole text fitted, 0 when it was cut.
  */
 int FormatText(char *buffer, int size, const char *format, ...);
 int FormatTextV(char *buffer, int size, const char *format, va_list args);
+
+/* Copies length bytes of text and a terminator into buffer (size bytes); 0, buffer untouched,
+ * when they do not fit. */
+int CopyBytes(char *buffer, int size, const char *text, int length);
 
 #endif

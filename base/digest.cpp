@@ -4,7 +4,7 @@
  * its message words as they stand.
  */
 #include <windows.h>
-#include "install/digest.h"
+#include "base/digest.h"
 
 namespace
 {

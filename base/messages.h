@@ -1,0 +1,17 @@
+/*
+ * The only ways either program shows a message: a box with the program's
+ * caption (Caption) and no icon. Each text also goes to the log, so that it
+ * holds every message, shown or not; an unattended run shows none.
+ */
+#ifndef BASE_MESSAGES_H
+#define BASE_MESSAGES_H
+
+#include <windows.h>
+
+/* A box with OK only, owned by owner (NULL: by none); nothing shown when Unattended. */
+void TellUser(HWND owner, const char *text);
+
+/* The same with Retry and Cancel; 1 when Retry was pressed, 0 on Cancel or when Unattended. */
+int AskRetry(HWND owner, const char *text);
+
+#endif
