@@ -3,6 +3,7 @@
  * Output stops at the buffer's end instead of running past it, and the caller
  * learns whether the text was cut.
  */
+#include <windows.h>
 #include "base/format.h"
 
 namespace
@@ -114,4 +115,13 @@ int CopyBytes(char *buffer, int size, const char *text, int length)
     while (length-- > 0)
         buffer[length] = text[length];
     return 1;
+}
+
+void FormatSystemText(char *buffer, int size, unsigned long error)
+{
+    buffer[0] = '\0';
+    /* With a maximum width the system's text ends in no line break of its own. */
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                   NULL, error, 0, buffer, (DWORD)size, NULL);
 }

@@ -55,13 +55,9 @@ void LogPart(const char *format, const char *text, int length, const char *more)
 int LogFailure(const char *call, const char *path, const char *other, DWORD error)
 {
     char text[256];
-    text[0] = '\0';
     if (!error)
         error = GetLastError();
-    /* With a maximum width the system's text ends in no line break of its own. */
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                   NULL, error, 0, text, sizeof text, NULL);
+    FormatSystemText(text, sizeof text, error);
     /* "CopyFileA(from, to) failed: 2 File not found." */
     if (!other)
         Log("%s(%s) failed: %lu %s", call, path, error, text);

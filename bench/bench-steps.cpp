@@ -148,7 +148,7 @@ int main()
     unsigned earlier;
     HeldFile held;
     CopyOutcome outcome;
-    int copyOk = !FindHeldFile(&earlier, &held) &&
+    int copyOk = CheckEarlierFiles(&earlier, &held) == EarlierFilesFree &&
                  CopyProductFiles(&Digests, earlier, ShowCopyProgress, &outcome);
     double copy = Lap();
     RemoveInstalledFiles();

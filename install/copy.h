@@ -25,7 +25,7 @@ struct CopyOutcome
 /*
  * Copies every file of the table from SourceDir to InstallDir, counting them in
  * FilesCopied; earlier has a bit for each row with a file there already (from
- * FindHeldFile). Each copy is compared with table where it is filled. Returns
+ * CheckEarlierFiles). Each copy is compared with table where it is filled. Returns
  * 1 when all are in place; 0 at the first file that could not be copied, with
  * where and how in outcome. Over an earlier install every file is then as it
  * was (unless allPutBack says otherwise); a first install keeps the files

@@ -21,40 +21,48 @@ enum
     HeldRetryMs = 500
 };
 
+/* Only another program's handle or lock keeps a file: anything else will not pass by waiting. */
+int IsHeldError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 /*
  * Whether the product file at destination can be replaced: opened for writing
  * without sharing, which fails while the product runs. Windows refuses to open
  * a read-only file for writing, so the attribute is lifted for the test only.
+ * Returns 0, or the error of the open that failed.
  */
-int CanReplace(const char *destination, DWORD attributes)
+DWORD TryToReplace(const char *destination, DWORD attributes)
 {
     SetFileAttributesA(destination, attributes & ~FILE_ATTRIBUTE_READONLY);
     HANDLE file = CreateFileA(destination, GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    DWORD error = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     SetFileAttributesA(destination, attributes);
     if (file == INVALID_HANDLE_VALUE)
-        return LogFailure("CreateFileA", destination, NULL, 0);
-    CloseHandle(file);
-    return 1;
+        LogFailure("CreateFileA", destination, NULL, error);
+    else
+        CloseHandle(file);
+    return error;
 }
 
 /* A virus scanner, an indexer or a sync client holds a file only for a moment. */
-int CanReplaceSoon(const char *destination, DWORD attributes)
+DWORD TryToReplaceSoon(const char *destination, DWORD attributes)
 {
-    for (int retry = 0; retry < HeldRetries; retry++)
+    DWORD error = TryToReplace(destination, attributes);
+    for (int retry = 0; retry < HeldRetries && IsHeldError(error); retry++)
     {
-        if (CanReplace(destination, attributes))
-            return 1;
         Sleep(HeldRetryMs);
+        error = TryToReplace(destination, attributes);
     }
-    return CanReplace(destination, attributes);
+    return error;
 }
 
-/*
- * The row of the first file of an earlier install in InstallDir that cannot be
- * replaced, or -1, with a bit in earlier for each row that has a file.
- */
-int FirstIrreplaceableFile(unsigned *earlier)
+} // namespace
+
+int CheckEarlierFiles(unsigned *earlier, HeldFile *held)
 {
+    *earlier = 0;
     for (int index = 0; index < ProductFileCount; index++)
     {
         char destination[PathSize];
@@ -64,24 +72,17 @@ int FirstIrreplaceableFile(unsigned *earlier)
         if (attributes == INVALID_FILE_ATTRIBUTES)
             continue;
         *earlier |= 1u << index;
-        if (!CanReplaceSoon(destination, attributes))
-            return index;
+        held->row = index;
+        held->error = TryToReplaceSoon(destination, attributes);
+        if (held->error && !IsHeldError(held->error))
+            return EarlierFileRefused;
+        if (held->error)
+        {
+            FindHolder(destination, held->holder, &held->processId);
+            if (held->processId)
+                Log("Held by %s, process %lu", held->holder, held->processId);
+            return EarlierFileHeld;
+        }
     }
-    return -1;
-}
-
-} // namespace
-
-int FindHeldFile(unsigned *earlier, HeldFile *held)
-{
-    *earlier = 0;
-    held->row = FirstIrreplaceableFile(earlier);
-    if (held->row < 0)
-        return 0;
-    char path[PathSize];
-    FormPath(path, InstallDir, ProductFiles[held->row]);
-    FindHolder(path, held->holder, &held->processId);
-    if (held->processId)
-        Log("Held by %s, process %lu", held->holder, held->processId);
-    return 1;
+    return EarlierFilesFree;
 }

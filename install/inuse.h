@@ -9,20 +9,29 @@
 #include <windows.h>
 #include "install/holder.h"
 
-/* A product file that another program holds, and who holds it. */
+/* What the check of the earlier files found. */
+enum
+{
+    EarlierFilesFree,  /* every file there can be replaced */
+    EarlierFileHeld,   /* another program has a file open or locked: it may let go */
+    EarlierFileRefused /* a file cannot be written for another reason: waiting will not help */
+};
+
+/* The file the check stopped at, and why. */
 struct HeldFile
 {
     int row;
-    char holder[HolderSize]; /* the program's name, or "another program" */
-    DWORD processId;         /* 0 where none is known */
+    DWORD error;             /* the system's error for the file */
+    char holder[HolderSize]; /* held: the program's name, or "another program" */
+    DWORD processId;         /* held: its process id, 0 where none is known */
 };
 
 /*
  * Checks every product file in InstallDir, each held one again for a moment
  * (a scanner lets go soon), and sets a bit in earlier for each row that has a
- * file. Returns 1 with the first file that stays held and its holder in held,
- * 0 when all can be replaced.
+ * file. Returns what it found; held names the first file that stays held (and
+ * its holder) or is refused.
  */
-int FindHeldFile(unsigned *earlier, HeldFile *held);
+int CheckEarlierFiles(unsigned *earlier, HeldFile *held);
 
 #endif

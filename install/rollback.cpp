@@ -273,3 +273,28 @@ int Settle(unsigned earlier, unsigned moved, int putBack)
     DeleteList();
     return 1;
 }
+
+int RemoveListedBackups(void)
+{
+    char text[ListSize];
+    char line[ListSize];
+    int removed = 1;
+    ReadList(text);
+    for (int index = 0; index < ProductFileCount; index++)
+    {
+        char destination[PathSize];
+        char backup[PathSize];
+        FormList(1u << index, line);
+        if (!FormDestination(index, destination, backup) || !HasLine(text, line) ||
+            GetFileAttributesA(backup) == INVALID_FILE_ATTRIBUTES)
+            continue;
+        SetFileAttributesA(backup, FILE_ATTRIBUTE_NORMAL);
+        if (DeleteFileA(backup))
+            Log("Removed %s", backup);
+        else
+            removed = LogFailure("DeleteFileA", backup, NULL, 0);
+    }
+    if (removed)
+        DeleteList();
+    return removed;
+}

@@ -49,4 +49,11 @@ int MoveAside(const char *destination, const char *backup);
  */
 int Settle(unsigned earlier, unsigned moved, int putBack);
 
+/*
+ * For the uninstaller: deletes every backup that the list in InstallDir
+ * names, whatever its attributes, then the list. Returns 0 when a backup
+ * stays (logged), and the list then stays too, still naming it.
+ */
+int RemoveListedBackups(void);
+
 #endif

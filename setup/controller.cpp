@@ -95,13 +95,16 @@ void TellSourceProblem(HWND owner, const SourceProblem *problem)
 /*
  * Every earlier file must be replaceable before the copy begins. While one is
  * held, the user is asked to close its holder; Retry checks every file again.
- * Returns the exit code the check leaves: ExitInstalled once none is held,
- * with a bit in earlier for each row that has a file.
+ * A file that cannot be written for another reason (the account may not, the
+ * medium is read-only, a folder has its name) fails the run: waiting will not
+ * change it. Returns the exit code the check leaves: ExitInstalled once all
+ * can be replaced, with a bit in earlier for each row that has a file.
  */
 int WaitForEarlierFiles(HWND dialog, unsigned *earlier)
 {
     HeldFile held;
-    while (FindHeldFile(earlier, &held))
+    int found;
+    while ((found = CheckEarlierFiles(earlier, &held)) == EarlierFileHeld)
     {
         char message[MessageSize];
         FormatText(message, sizeof message,
@@ -109,6 +112,13 @@ int WaitForEarlierFiles(HWND dialog, unsigned *earlier)
                    ProductFiles[held.row], held.holder);
         if (!AskRetry(dialog, message))
             return Unattended ? ExitInUse : ExitCancelled;
+    }
+    if (found == EarlierFileRefused)
+    {
+        char reason[256];
+        FormatSystemText(reason, sizeof reason, held.error);
+        Tell(dialog, "Could not replace %s: %s", ProductFiles[held.row], reason);
+        return ExitFailed;
     }
     return ExitInstalled;
 }

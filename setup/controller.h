@@ -15,7 +15,9 @@ enum
     ExitInstalled = 0, /* the install finished */
     ExitCancelled = 1, /* the user ended the setup before installing */
     ExitFailed = 2,    /* the setup refused or failed, and said why unless unattended */
-    ExitInUse = 3      /* unattended, a product file is in use; nothing was changed */
+    ExitInUse = 3,     /* unattended, a product file is in use; nothing was changed */
+    ExitBusy = 1618    /* another run is under way; nothing was changed (Windows Installer's
+                          code for the same, which deployment tools retry) */
 };
 
 extern int Busy;  /* nonzero while an install run is in progress */

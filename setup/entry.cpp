@@ -12,6 +12,7 @@
 #include "base/messages.h"
 #include "base/options.h"
 #include "base/paths.h"
+#include "base/runlock.h"
 #include "base/state.h"
 #include "setup/controller.h"
 #include "setup/manifest.h"
@@ -26,7 +27,8 @@ const char HelpText[] = "/S\tinstall with no window (also /SILENT, /VERYSILENT, 
                         "/?, /HELP\tthis text\n"
                         "\n"
                         "Exit codes: 0 installed, 1 cancelled, 2 refused or failed,\n"
-                        "3 a product file is in use (nothing changed)";
+                        "3 a product file is in use (nothing changed),\n"
+                        "1618 another setup is running (nothing changed)";
 
 /*
  * A directory the setup may be pointed at from elsewhere, of at least three
@@ -83,6 +85,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         return ExitInstalled;
     }
     Unattended = options.silent;
+    /* Before the log: a second run with the same /LOG would otherwise cut the first one's. */
+    if (!options.verify && !TakeRunLock())
+    {
+        TellUser(NULL, "Another setup of " PRODUCT_NAME " is running. Try again when it has "
+                       "finished.");
+        return ExitBusy;
+    }
     if (options.log && !OpenLog(options.log, options.logLength))
     {
         TellUser(NULL, "Could not create the setup log.");

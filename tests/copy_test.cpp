@@ -105,7 +105,7 @@ class CopyProductFilesTest : public testing::Test
         CopyOutcome ignored;
         unsigned earlier = 0;
         HeldFile held;
-        EXPECT_EQ(0, FindHeldFile(&earlier, &held));
+        EXPECT_EQ(EarlierFilesFree, CheckEarlierFiles(&earlier, &held));
         return CopyProductFiles(&Digests, earlier, RecordProgress, outcome ? outcome : &ignored);
     }
     void UseDirectories(const std::string &source, const std::string &install)

@@ -195,7 +195,8 @@ const char helpText[] = "/S\tinstall with no window (also /SILENT, /VERYSILENT, 
                         "/VERIFY\tcheck the setup's files, install nothing\n"
                         "/?, /HELP\tthis text\n\n"
                         "Exit codes: 0 installed, 1 cancelled, 2 refused or failed,\n"
-                        "3 a product file is in use (nothing changed)";
+                        "3 a product file is in use (nothing changed),\n"
+                        "1618 another setup is running (nothing changed)";
 
 /* The logs rows ask for: one named plainly, one quoted (its folder made for every row), one not. */
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
