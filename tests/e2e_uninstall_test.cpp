@@ -1,12 +1,11 @@
 /*
- * The uninstaller from the outside. Each row installs with the built
- * setup.exe from a distribution that holds the built Unsetup.exe and
- * Unsetup.bat, arranges what a user or another program left, and starts the
- * uninstaller as the list of programs, a deployment tool or the Start menu
- * would. It checks every box the user sees and answers it, the exit code, and
- * the drives and the registry: a removal leaves them as they were before the
- * install (but for what the row lets stay), a refusal or a cancel as they were
- * before the uninstaller ran.
+ * The uninstaller from the outside. Each row installs with the built setup.exe
+ * and the built Unsetup.exe, arranges what a user or another program left, and
+ * starts the uninstaller as the list of programs, a deployment tool or the
+ * Start menu would. It answers every box as the user would, and checks it, the
+ * exit code, and the drives and the registry: a removal leaves them as they
+ * were before the install, a refusal or a cancel as before the run, but for
+ * what the row lets stay.
  */
 #include <gtest/gtest.h>
 #include <string>
@@ -20,16 +19,15 @@
 namespace
 {
 
-const std::string logFile = "C:\\e2e\\uninstall.log", olderDir = "c:\\e2e\\older";
-const std::string userFile = InDirectory(DefaultDir, "my notes.txt");
-const std::string userFolder = InDirectory(DefaultDir, "saves");
-const std::string question = "Remove Nimbet 2 Alpha from c:\\Nimbet 2 Alpha?";
+const std::string logFile = "C:\\e2e\\uninstall.log", other = "c:\\e2e\\other";
+const std::string in = InDirectory(DefaultDir, ""), notes = in + "Notes.doc";
+const std::string entry = "HKLM\\" + std::string(UninstallKey);
 const std::string removed = "Nimbet 2 Alpha was removed from your computer.";
 const std::string inUse =
     "Unsetup.bat is in use by another program. Close that program, then press Retry.";
 
-/* How the uninstaller is started: the entry's commands, its Start menu link opened by the
- * shell, the group file's command (its short path, in its folder), or a command of the row's. */
+/* How it is started: the entry's two commands, the Start menu link as the shell runs it, the
+ * group file's command (its short path, in its folder), or the row's own command. */
 enum Start
 {
     Quiet,
@@ -39,7 +37,7 @@ enum Start
     Command
 };
 
-/* A box the user sees, and the button pressed: IDOK, IDYES, IDNO, IDRETRY or IDCANCEL. */
+/* A box the user sees, and the button pressed (IDOK, IDYES, IDNO, IDRETRY, IDCANCEL). */
 struct Box
 {
     std::string text;
@@ -54,21 +52,11 @@ struct Row
     void (*arrange)();
     std::vector<Box> boxes;
     DWORD code;
-    /* Whether the drives and registry must be as before the install, or as before the run; a
-       path in stays may differ (with a backslash at its end: and all below it). */
-    bool removes;
+    bool removes; /* compared with before the install, else with before the run */
+    /* What may differ: a path, or with a backslash at its end all below it too. */
     std::vector<std::string> stays = {};
-    std::string logged = ""; /* lines the log must hold */
+    std::string logged = ""; /* lines the log holds; <pid> the uninstaller's process id */
 };
-
-/* Whether the change's path is one that stays. */
-bool Stays(const std::string &path, const Row &row)
-{
-    for (const std::string &stay : row.stays)
-        if (Lower(path) == Lower(stay) || (EndsInBackslash(stay) && IsWithin(path, stay)))
-            return true;
-    return false;
-}
 
 HANDLE held = INVALID_HANDLE_VALUE, runMark = NULL;
 
@@ -77,9 +65,27 @@ DWORD Install(const std::string &arguments)
     return RunUnattended("/S " + arguments);
 }
 
-void Put(const std::string &path)
+/* Starts command in folder; false when it cannot be started. */
+bool StartIn(std::string command, const std::string &folder, PROCESS_INFORMATION *started)
 {
-    CopyFileA(BuiltFile("Unsetup.exe").c_str(), path.c_str(), FALSE);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    return CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL, folder.c_str(), &startup,
+                          started);
+}
+
+/* Wine as root deletes any file but a read-only one that the host made immutable, with the
+ * host's chattr, which Wine starts as it starts any program. */
+void Immutable(const char *flag)
+{
+    PROCESS_INFORMATION chattr;
+    if (FileExists(notes) &&
+        StartIn("Z:\\usr\\bin\\chattr " + std::string(flag) + " Notes.doc", DefaultDir, &chattr))
+    {
+        WaitForSingleObject(chattr.hProcess, WaitMs);
+        CloseHandle(chattr.hProcess);
+        CloseHandle(chattr.hThread);
+    }
 }
 
 class UninstallRun : public testing::TestWithParam<Row>
@@ -90,18 +96,13 @@ class UninstallRun : public testing::TestWithParam<Row>
         CoInitialize(NULL);
         Clean();
         ASSERT_TRUE(StageDistribution());
-        Put(DistFile("Unsetup.exe"));
-        CopyFileA(BuiltFile("..\\resources\\Unsetup.bat").c_str(), DistFile("Unsetup.bat").c_str(),
-                  FALSE);
+        CopyFileA(BuiltFile("Unsetup.exe").c_str(), DistFile("Unsetup.exe").c_str(), FALSE);
     }
 
     void TearDown() override
     {
-        if (process_.started)
-        {
-            DWORD code;
-            WaitForSetupExit(&process_, 0, &code);
-        }
+        DWORD code;
+        WaitForSetupExit(&process_, 0, &code);
         Clean();
         CoUninitialize();
     }
@@ -111,11 +112,10 @@ class UninstallRun : public testing::TestWithParam<Row>
         CloseHandle(held);
         held = INVALID_HANDLE_VALUE;
         CloseHandle(runMark);
-        runMark = NULL;
+        Immutable("-i");
         RemoveInstallTraces();
-        for (const std::string &path :
-             {olderDir, logFile, std::string("C:\\Unsetup.exe"), std::string("C:\\Notes.doc"),
-              WindowsDirectoryFile("Unsetup.exe")})
+        for (std::string path : {other, logFile, std::string("C:\\Unsetup.exe"),
+                                 std::string("C:\\Notes.doc"), WindowsDirectoryFile("Unsetup.exe")})
             RemoveTree(path);
     }
 
@@ -126,32 +126,22 @@ class UninstallRun : public testing::TestWithParam<Row>
         return snapshot;
     }
 
-    /* The uninstaller started as the row says, from C:\e2e unless from its own folder. */
     bool Start(const Row &row)
     {
         std::string command = row.arguments, folder = StageDir;
+        char path[MAX_PATH] = "";
         if (row.start == Quiet || row.start == Uninstall)
             command =
                 RegistryText(HKEY_LOCAL_MACHINE, UninstallKey,
                              row.start == Quiet ? "QuietUninstallString" : "UninstallString") +
                 row.arguments;
-        if (row.start == ShortPath)
-        {
-            char path[MAX_PATH] = "";
-            GetShortPathNameA(InDirectory(DefaultDir, "Unsetup.exe").c_str(), path, MAX_PATH);
+        if (row.start == ShortPath &&
+            GetShortPathNameA((in + "Unsetup.exe").c_str(), path, MAX_PATH))
             command = path, folder = DefaultDir;
-        }
+        ShellLink link = ReadShellLink(StartMenuGroupFolder() + "\\Uninstall Nimbet 2 Alpha.lnk");
         if (row.start == Link)
-        {
-            ShellLink link =
-                ReadShellLink(StartMenuGroupFolder() + "\\Uninstall Nimbet 2 Alpha.lnk");
             command = "\"" + link.target + "\" " + link.arguments, folder = link.workingDirectory;
-        }
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        process_.started = CreateProcessA(NULL, &command[0], NULL, NULL, FALSE, 0, NULL,
-                                          folder.c_str(), &startup, &process_.info);
-        return process_.started;
+        return process_.started = StartIn(command, folder, &process_.info);
     }
 
     /* Each box in turn, as the user sees it, answered as the row says. */
@@ -190,10 +180,10 @@ TEST_P(UninstallRun, ShowsItsBoxesEndsWithItsCodeAndLeavesOnlyWhatIsNotItsOwn)
     ASSERT_EQ(0u, Install(""));
     if (row.arrange)
         row.arrange();
-    Snapshot beforeUninstall = TakeSnapshot();
+    Snapshot beforeRun = TakeSnapshot();
 
     ASSERT_TRUE(Start(row));
-    DWORD pid = process_.info.dwProcessId;
+    std::string pid = std::to_string(process_.info.dwProcessId);
     AnswerBoxes(row);
     DWORD code = 12345;
     bool windowShown = false;
@@ -204,55 +194,60 @@ TEST_P(UninstallRun, ShowsItsBoxesEndsWithItsCodeAndLeavesOnlyWhatIsNotItsOwn)
     /* The copy of Unsetup.bat deletes itself last. */
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    std::string batch = std::string(temp) + "Unsetup" + std::to_string(pid) + ".bat";
-    for (DWORD start = GetTickCount(); FileExists(batch) && GetTickCount() - start < WaitMs;)
+    for (DWORD start = GetTickCount();
+         FileExists(temp + ("Unsetup" + pid + ".bat")) && GetTickCount() - start < WaitMs;)
         Sleep(50);
 
     std::string log = ReadFileBytes(logFile), last = "\r\nExit code " + std::to_string(code);
-    std::string logged = row.logged, pidMark = "<pid>";
-    if (logged.find(pidMark) != logged.npos)
-        logged.replace(logged.find(pidMark), pidMark.size(), std::to_string(pid));
+    std::string logged = row.logged;
+    if (logged.find("<pid>") != logged.npos)
+        logged.replace(logged.find("<pid>"), 5, pid);
     EXPECT_TRUE(logged.empty() || ("\r\n" + log).find("\r\n" + logged + "\r\n") != log.npos) << log;
     EXPECT_TRUE(log.empty() || log.substr(log.size() - last.size() - 2) == last + "\r\n") << log;
     for (const std::string &change :
-         Changes(row.removes ? beforeInstall : beforeUninstall, TakeSnapshot()))
-        EXPECT_TRUE(Stays(PathOf(change), row)) << "changed: " << change;
+         Changes(row.removes ? beforeInstall : beforeRun, TakeSnapshot()))
+    {
+        bool stays = false;
+        for (const std::string &stay : row.stays)
+            stays |= Lower(PathOf(change)) == Lower(stay) ||
+                     (EndsInBackslash(stay) && IsWithin(PathOf(change), stay));
+        EXPECT_TRUE(stays) << "changed: " << change;
+    }
 }
 
 /* What rows arrange once the product is installed. */
 
 void HoldBatchFile()
 {
-    held = CreateFileA(InDirectory(DefaultDir, "Unsetup.bat").c_str(), GENERIC_READ,
+    held = CreateFileA((in + "Unsetup.bat").c_str(), GENERIC_READ,
                        FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
 }
 
 void AddUsersOwn()
 {
-    WriteFileBytes(userFile, "mine");
-    CreateDirectoryA(userFolder.c_str(), NULL);
-    WriteFileBytes(userFolder + "\\game1.sav", "saved");
+    WriteFileBytes(in + "my notes.txt", "mine");
+    CreateDirectoryA((in + "saves").c_str(), NULL);
+    WriteFileBytes(in + "saves\\game1.sav", "saved");
 }
 
-/* Another copy, in its own folder: the default install, made again after it, is the one the
- * entry, the values, the group and SETUP.INI name. */
+/* Another copy in a folder of its own, then the default install made again: the entry, the
+ * values, the group and SETUP.INI name the latter. */
 void InstallAnotherCopy()
 {
-    ASSERT_EQ(0u, Install("/D=" + olderDir));
+    ASSERT_EQ(0u, Install("/D=" + other));
     ASSERT_EQ(0u, Install(""));
 }
 
 void RemoveSome()
 {
     for (const char *name : {"Nim2Alph.exe", "Notes.doc", "Unsetup.bat"})
-        DeleteFileA(InDirectory(DefaultDir, name).c_str());
+        DeleteFileA((in + name).c_str());
 }
 
-/* A reinstall killed as it copied tour.kvr, which left its backups, their list and a file of
- * its own on its way out; every file read-only, hidden and a system file. */
+/* A reinstall killed as it copied tour.kvr: its backups, their list and a file of its own on
+ * its way out; every product file read-only, hidden and a system file. */
 void InterruptedAndHidden()
 {
-    std::string in = InDirectory(DefaultDir, "");
     for (const char *name : {"Nim2Alph.ex~", "tour.kv~", "NimSetup.$$7"})
         WriteFileBytes(in + name, "left by an interrupted reinstall");
     WriteFileBytes(in + "NimSetup.$$$", "Nim2Alph.ex~\r\ntour.kv~\r\ncalm.mi~\r\n");
@@ -269,131 +264,105 @@ void KeyBelowTheEntry()
     RegCloseKey(key);
 }
 
+void NotesUndeletable()
+{
+    SetFileAttributesA(notes.c_str(), FILE_ATTRIBUTE_READONLY);
+    Immutable("+i");
+}
+
 void TakeRunMark()
 {
     runMark = CreateMutexA(NULL, FALSE, "Global\\Orvanex Nimbet 2 Alpha setup running");
 }
 
-/* The log of an unattended removal read whole, but for its first line, the versions. */
+void AtDriveRoot()
+{
+    CopyFileA(BuiltFile("Unsetup.exe").c_str(), "C:\\Unsetup.exe", FALSE);
+    WriteFileBytes("C:\\Notes.doc", "not the product's");
+}
+
+void InWindowsFolder()
+{
+    CopyFileA(BuiltFile("Unsetup.exe").c_str(), WindowsDirectoryFile("Unsetup.exe").c_str(), FALSE);
+}
+
+/* An unattended removal's log read whole, but for its first line, the versions. */
 std::string RemovalLog()
 {
-    const std::string in = InDirectory(DefaultDir, ""), group = StartMenuGroupFolder();
-    std::string log = "\"c:\\Nimbet 2 Alpha\\unsetup.exe\" /S /LOG=" + logFile +
-                      "\r\nDirectory: " + DefaultDir + "\r\n";
+    std::string group = StartMenuGroupFolder() + "\\",
+                log = "\"c:\\Nimbet 2 Alpha\\unsetup.exe\" /S";
+    log += " /LOG=" + logFile + "\r\nDirectory: " + DefaultDir + "\r\n";
     for (const char *name :
-         {"Nim2Alph.exe", "tour.kvr", "calm.mid", "nimbet2.mid", "Notes.doc", "options.exe"})
-        log += "Removed " + in + name + "\r\n";
-    for (const char *name :
-         {"Nimbet 2 Alpha", "Readme", "Configuration", "Uninstall Nimbet 2 Alpha"})
-        log += "Removed " + group + "\\" + name + ".lnk\r\n";
+         {"Nim2Alph.exe", "tour.kvr", "calm.mid", "nimbet2.mid", "Notes.doc", "options.exe",
+          "Nimbet 2 Alpha.lnk", "Readme.lnk", "Configuration.lnk", "Uninstall Nimbet 2 Alpha.lnk"})
+        log += "Removed " + (name[lstrlenA(name) - 1] == 'k' ? group : in) + name + "\r\n";
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    return log + "Removed " + group + "\r\nRemoved " + WindowsDirectoryFile("SETUP.INI") +
-           "\r\nRemoved HKCU\\Software\\Orvanex\\Nimbet 2 Alpha\r\nRemoved "
-           "HKCU\\Software\\Orvanex\r\nRemoved HKLM\\" +
-           UninstallKey + "\r\n" + removed + "\r\nStarted \"" + SystemDirectoryFile("cmd.exe") +
-           "\" /c \"\"" + temp + "Unsetup<pid>.bat\" \"" + DefaultDir + "\"\"";
+    return log + "Removed " + StartMenuGroupFolder() + "\r\nRemoved " +
+           WindowsDirectoryFile("SETUP.INI") + "\r\nRemoved HKCU\\" + AppKey +
+           "\r\nRemoved HKCU\\Software\\Orvanex\r\nRemoved " + entry + "\r\n" + removed +
+           "\r\nStarted \"" + SystemDirectoryFile("cmd.exe") + "\" /c \"\"" + temp +
+           "Unsetup<pid>.bat\" \"" + DefaultDir + "\"\"";
 }
 
 std::vector<Row> Rows()
 {
-    const std::string log = " /LOG=" + logFile, in = InDirectory(DefaultDir, "");
-    const std::string entry = "HKLM\\" + std::string(UninstallKey);
-    const std::string help =
-        "/S\tremove with no window (also /SILENT, /VERYSILENT, /QUIET, /Q)\n/LOG=file\twrite a "
-        "log\n/?, /HELP\tthis text\n\nExit codes: 0 removed, 1 cancelled (nothing changed),\n2 "
-        "refused or failed, 3 a product file is in use (nothing changed),\n1618 another setup or "
-        "uninstall is running (nothing changed)";
+    const std::string log = " /LOG=" + logFile, kept = ": not installed by the setup";
+    const Box ask = {"Remove Nimbet 2 Alpha from c:\\Nimbet 2 Alpha?", IDYES};
+    const std::vector<Box> none, declined = {{ask.text, IDNO}};
+    const std::vector<Box> yes = {ask, {removed, IDOK}},
+                           letGo = {ask, {inUse, IDRETRY}, {removed, IDOK}};
+    const std::vector<Box> cancel = {ask, {inUse, IDCANCEL}},
+                           left = {ask, {"Could not remove " + notes + ": Access denied. ", IDOK}};
+    const std::vector<Box> usersOwn = {
+        ask,
+        {removed + " The files and folders it did not install were kept in c:\\Nimbet 2 Alpha.",
+         IDOK}};
+    const std::vector<Box> help = {
+        {"/S\tremove with no window (also /SILENT, /VERYSILENT, /QUIET, /Q)\n/LOG=file\twrite a "
+         "log\n/?, /HELP\tthis text\n\nExit codes: 0 removed, 1 cancelled (nothing changed),\n2 "
+         "refused or failed, 3 a product file is in use (nothing changed),\n1618 another setup or "
+         "uninstall is running (nothing changed)",
+         IDOK}};
+    const std::vector<std::string> nothing, otherCopy = {other + "\\"};
+    const std::vector<std::string> mine = {DefaultDir, in + "my notes.txt", in + "saves\\"};
+    /* What a failed removal keeps: the entry and the uninstaller, and so the folder. */
+    const std::vector<std::string> stuck = {entry + "\\", in + "Unsetup.exe", in + "Unsetup.bat",
+                                            DefaultDir};
+    std::vector<std::string> stuckNotes = stuck;
+    stuckNotes.push_back(notes);
     return {
         /* The three ways it is started, and the group file's command by its short name. */
-        {"QuietRoundTrip", Quiet, log, nullptr, {}, 0, true, {}, RemovalLog()},
-        {"ConversationYes", Uninstall, "", nullptr, {{question, IDYES}, {removed, IDOK}}, 0, true},
-        {"ConversationNo", Uninstall, "", nullptr, {{question, IDNO}}, 1, false},
-        {"StartMenuLink", Link, "", nullptr, {{question, IDYES}, {removed, IDOK}}, 0, true},
-        {"GroupFileCommandByShortName", ShortPath, "", nullptr, {{question, IDNO}}, 1, false},
-        {"Help", Uninstall, " /?", nullptr, {{help, IDOK}}, 0, false},
+        {"QuietRoundTrip", Quiet, log, nullptr, none, 0, true, nothing, RemovalLog()},
+        {"ConversationYes", Uninstall, "", nullptr, yes, 0, true},
+        {"ConversationNo", Uninstall, "", nullptr, declined, 1, false},
+        {"StartMenuLink", Link, "", nullptr, yes, 0, true},
+        {"GroupFileCommandByShortName", ShortPath, "", nullptr, declined, 1, false},
+        {"Help", Uninstall, " /?", nullptr, help, 0, false},
         /* A product file held: nothing is removed until it is let go. */
-        {"HeldUnattended", Quiet, log, HoldBatchFile, {}, 3, false, {}, inUse},
-        {"HeldThenLetGo",
-         Uninstall,
-         "",
-         HoldBatchFile,
-         {{question, IDYES}, {inUse, IDRETRY}, {removed, IDOK}},
-         0,
-         true},
-        {"HeldCancelled",
-         Uninstall,
-         "",
-         HoldBatchFile,
-         {{question, IDYES}, {inUse, IDCANCEL}},
-         1,
-         false},
-        /* What is not its own stays. */
-        {"UsersOwnFilesStay",
-         Uninstall,
-         log,
-         AddUsersOwn,
-         {{question, IDYES},
-          {removed + " The files and folders it did not install were kept in c:\\Nimbet 2 Alpha.",
-           IDOK}},
-         0,
-         true,
-         {DefaultDir, userFile, userFolder + "\\"},
-         "Kept " + in + "my notes.txt: not installed by the setup\r\nKept " + in +
-             "saves: not installed by the setup"},
-        {"CopyInAnotherFolder",
-         Command,
-         olderDir + "\\Unsetup.exe /S" + log,
-         InstallAnotherCopy,
-         {},
-         0,
-         false,
-         {olderDir + "\\"}},
-        {"KeyBelowTheEntry",
-         Quiet,
-         log,
-         KeyBelowTheEntry,
-         {},
-         2,
-         true,
-         {entry + "\\", in + "Unsetup.exe", in + "Unsetup.bat", DefaultDir},
+        {"HeldUnattended", Quiet, log, HoldBatchFile, none, 3, false, nothing, inUse},
+        {"HeldThenLetGo", Uninstall, "", HoldBatchFile, letGo, 0, true},
+        {"HeldCancelled", Uninstall, "", HoldBatchFile, cancel, 1, false},
+        /* What is not its own stays; what cannot go keeps the means to run it again. */
+        {"UsersOwnFilesStay", Uninstall, log, AddUsersOwn, usersOwn, 0, true, mine,
+         "Kept " + in + "my notes.txt" + kept + "\r\nKept " + in + "saves" + kept},
+        {"CopyInAnotherFolder", Command, other + "\\Unsetup.exe /S" + log, InstallAnotherCopy, none,
+         0, false, otherCopy},
+        {"FileCannotBeRemoved", Uninstall, log, NotesUndeletable, left, 2, true, stuckNotes},
+        {"KeyBelowTheEntry", Quiet, log, KeyBelowTheEntry, none, 2, true, stuck,
          "Could not remove " + entry + ": it holds keys the setup did not make"},
-        /* Refused, nothing changed: no install, an unknown option, another run under way. */
-        {"DriveRoot",
-         Command,
-         "C:\\Unsetup.exe /S" + log,
-         []
-         {
-             Put("C:\\Unsetup.exe");
-             WriteFileBytes("C:\\Notes.doc", "not the product's");
-         },
-         {},
-         2,
-         false,
-         {},
+        /* Refused, nothing changed: no install there, an unknown option, another run. */
+        {"DriveRoot", Command, "C:\\Unsetup.exe /S" + log, AtDriveRoot, none, 2, false, nothing,
          "Nimbet 2 Alpha cannot be removed from C:\\: it is a drive's root folder."},
-        {"WindowsFolder",
-         Command,
-         WindowsDirectoryFile("Unsetup.exe") + " /quiet" + log,
-         [] { Put(WindowsDirectoryFile("Unsetup.exe")); },
-         {},
-         2,
-         false,
-         {},
+        {"WindowsFolder", Command, WindowsDirectoryFile("Unsetup.exe") + " /quiet" + log,
+         InWindowsFolder, none, 2, false, nothing,
          "Nimbet 2 Alpha cannot be removed from C:\\windows: it is the Windows folder."},
-        {"UnknownOption",
-         Quiet,
-         " /Silently" + log,
-         nullptr,
-         {},
-         2,
-         false,
-         {},
+        {"UnknownOption", Quiet, " /Silently" + log, nullptr, none, 2, false, nothing,
          "Unknown option /Silently"},
-        {"AnotherRunUnderWay", Quiet, log, TakeRunMark, {}, 1618, false},
+        {"AnotherRunUnderWay", Quiet, log, TakeRunMark, none, 1618, false},
         /* A half-removed or interrupted install is still cleaned up whole. */
-        {"SomeFilesGone", Quiet, "", RemoveSome, {}, 0, true},
-        {"BackupsAndAttributes", Quiet, "", InterruptedAndHidden, {}, 0, true},
+        {"SomeFilesGone", Quiet, "", RemoveSome, none, 0, true},
+        {"BackupsAndAttributes", Quiet, "", InterruptedAndHidden, none, 0, true},
     };
 }
 
