@@ -116,8 +116,9 @@ class UninstallRun : public testing::TestWithParam<Row>
         CloseHandle(runMark);
         Immutable("-i");
         RemoveInstallTraces();
-        for (std::string path : {other, logFile, std::string("C:\\Unsetup.exe"),
-                                 std::string("C:\\Notes.doc"), WindowsDirectoryFile("Unsetup.exe")})
+        for (std::string path :
+             {other, logFile, std::string("C:\\Unsetup.exe"), std::string("C:\\Notes.doc"),
+              WindowsDirectoryFile("Unsetup.exe"), SystemDirectoryFile("Unsetup.exe")})
             RemoveTree(path);
     }
 
@@ -301,15 +302,13 @@ void TakeRunMark()
     runMark = CreateMutexA(NULL, FALSE, "Global\\Orvanex Nimbet 2 Alpha setup running");
 }
 
-void AtDriveRoot()
+/* Copies of the uninstaller where no install is: a drive's root and the Windows folders. */
+void PutCopies()
 {
-    CopyFileA(BuiltFile("Unsetup.exe").c_str(), "C:\\Unsetup.exe", FALSE);
+    for (std::string copy : {std::string("C:\\Unsetup.exe"), WindowsDirectoryFile("Unsetup.exe"),
+                             SystemDirectoryFile("Unsetup.exe")})
+        CopyFileA(BuiltFile("Unsetup.exe").c_str(), copy.c_str(), FALSE);
     WriteFileBytes("C:\\Notes.doc", "not the product's");
-}
-
-void InWindowsFolder()
-{
-    CopyFileA(BuiltFile("Unsetup.exe").c_str(), WindowsDirectoryFile("Unsetup.exe").c_str(), FALSE);
 }
 
 /* An unattended removal's log read whole, but for its first line, the versions. */
@@ -380,11 +379,15 @@ std::vector<Row> Rows()
         {"KeyBelowTheEntry", Quiet, log, KeyBelowTheEntry, none, 2, true, stuck,
          "Could not remove " + entry + ": it holds keys the setup did not make"},
         /* Refused, nothing changed: no install there, an unknown option, another run. */
-        {"DriveRoot", Command, "C:\\Unsetup.exe /S" + log, AtDriveRoot, none, 2, false, nothing,
+        {"DriveRoot", Command, "C:\\Unsetup.exe /S" + log, PutCopies, none, 2, false, nothing,
          "Nimbet 2 Alpha cannot be removed from C:\\: it is a drive's root folder."},
-        {"WindowsFolder", Command, WindowsDirectoryFile("Unsetup.exe") + " /quiet" + log,
-         InWindowsFolder, none, 2, false, nothing,
+        {"WindowsFolder", Command, WindowsDirectoryFile("Unsetup.exe") + " /quiet" + log, PutCopies,
+         none, 2, false, nothing,
          "Nimbet 2 Alpha cannot be removed from C:\\windows: it is the Windows folder."},
+        {"SystemFolderInCapitals", Command, "C:\\WINDOWS\\SYSTEM32\\UNSETUP.EXE /S" + log,
+         PutCopies, none, 2, false, nothing,
+         "Nimbet 2 Alpha cannot be removed from C:\\windows\\system32: it is the Windows system "
+         "folder."},
         {"UnknownOption", Quiet, " /Silently" + log, nullptr, none, 2, false, nothing,
          "Unknown option /Silently"},
         {"AnotherRunUnderWay", Quiet, log, TakeRunMark, none, 1618, false},
