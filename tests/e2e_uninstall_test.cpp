@@ -82,7 +82,8 @@ void Immutable(const char *flag)
 {
     PROCESS_INFORMATION chattr;
     if (FileExists(notes) &&
-        StartIn("Z:\\usr\\bin\\chattr " + std::string(flag) + " Notes.doc", DefaultDir, &chattr))
+        StartIn("Z:\\usr\\bin\\chattr " + std::string(flag) + " Notes.doc options.exe", DefaultDir,
+                &chattr))
     {
         WaitForSingleObject(chattr.hProcess, WaitMs);
         CloseHandle(chattr.hProcess);
@@ -241,6 +242,12 @@ void AddUsersOwn()
     WriteFileBytes(in + "my notes.txt", "mine");
     CreateDirectoryA((in + "saves").c_str(), NULL);
     WriteFileBytes(in + "saves\\game1.sav", "saved");
+    /* Another product's value under the publisher's key. */
+    HKEY key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Orvanex", 0, NULL, 0, KEY_ALL_ACCESS, NULL, &key,
+                    NULL);
+    RegSetValueExA(key, "Other", 0, REG_SZ, (const BYTE *)"x", 2);
+    RegCloseKey(key);
 }
 
 /* Another copy in a folder of its own, then the default install made again: the entry, the
@@ -279,7 +286,9 @@ void KeyBelowTheEntry()
 
 void NotesUndeletable()
 {
+    /* Two: the box names the first. */
     SetFileAttributesA(notes.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesA((in + "options.exe").c_str(), FILE_ATTRIBUTE_READONLY);
     Immutable("+i");
 }
 
@@ -350,12 +359,14 @@ std::vector<Row> Rows()
          "uninstall is running (nothing changed)",
          IDOK}};
     const std::vector<std::string> nothing, otherCopy = {other + "\\"};
-    const std::vector<std::string> mine = {DefaultDir, in + "my notes.txt", in + "saves\\"};
+    const std::vector<std::string> mine = {DefaultDir, in + "my notes.txt", in + "saves\\",
+                                           "HKCU\\Software\\Orvanex",
+                                           "HKCU\\Software\\Orvanex\\:Other"};
     /* What a failed removal keeps: the entry and the uninstaller, and so the folder. */
     const std::vector<std::string> stuck = {entry + "\\", in + "Unsetup.exe", in + "Unsetup.bat",
                                             DefaultDir};
     std::vector<std::string> stuckNotes = stuck;
-    stuckNotes.push_back(notes);
+    stuckNotes.insert(stuckNotes.end(), {notes, in + "options.exe"});
     return {
         /* The three ways it is started, and the group file's command by its short name. */
         {"QuietRoundTrip", Quiet, log, nullptr, none, 0, true, nothing, RemovalLog()},
@@ -364,6 +375,7 @@ std::vector<Row> Rows()
         {"StartMenuLink", Link, "", nullptr, yes, 0, true},
         {"GroupFileCommandByShortName", ShortPath, "", nullptr, declined, 1, false},
         {"Help", Uninstall, " /?", nullptr, help, 0, false},
+        {"HelpUnattended", Quiet, " /?" + log, nullptr, none, 0, false, nothing, help[0].text},
         /* A product file held: nothing is removed until it is let go. */
         {"HeldUnattended", Quiet, log, HoldBatchFile, none, 3, false, nothing, inUse},
         {"HeldThenLetGo", Uninstall, "", HoldBatchFile, letGo, 0, true},
