@@ -8,6 +8,7 @@
  * what the row lets stay.
  */
 #include <gtest/gtest.h>
+#include <shlobj.h>
 #include <string>
 #include <vector>
 #include "driver/remote.h"
@@ -258,6 +259,17 @@ void InstallAnotherCopy()
     ASSERT_EQ(0u, Install(""));
 }
 
+/* The group a setup run as LocalSystem makes, for all users. */
+void GroupForAllUsers()
+{
+    char programs[MAX_PATH] = "";
+    SHGetSpecialFolderPathA(NULL, programs, CSIDL_COMMON_PROGRAMS, FALSE);
+    std::string group = std::string(programs) + "\\Nimbet 2 Alpha";
+    CreateDirectoryA(group.c_str(), NULL);
+    for (const char *link : {"\\Readme.lnk", "\\Uninstall Nimbet 2 Alpha.lnk"})
+        CopyFileA((StartMenuGroupFolder() + link).c_str(), (group + link).c_str(), FALSE);
+}
+
 void RemoveSome()
 {
     for (const char *name : {"Nim2Alph.exe", "Notes.doc", "Unsetup.bat"})
@@ -370,7 +382,7 @@ std::vector<Row> Rows()
     return {
         /* The three ways it is started, and the group file's command by its short name. */
         {"QuietRoundTrip", Quiet, log, nullptr, none, 0, true, nothing, RemovalLog()},
-        {"ConversationYes", Uninstall, "", nullptr, yes, 0, true},
+        {"ConversationYes", Uninstall, "", GroupForAllUsers, yes, 0, true},
         {"ConversationNo", Uninstall, "", nullptr, declined, 1, false},
         {"StartMenuLink", Link, "", nullptr, yes, 0, true},
         {"GroupFileCommandByShortName", ShortPath, "", nullptr, declined, 1, false},
