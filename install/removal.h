@@ -23,10 +23,11 @@ int ListKeptFiles(void);
 
 /*
  * Starts the command interpreter (cmd.exe, or COMMAND.COM on Windows 9x) by
- * its full path, hidden, in its own folder, on a copy of Unsetup.bat in the
- * temporary folder, which the program carries: once this process has ended, it removes the
- * uninstaller, Unsetup.bat and InstallDir if that is empty, then itself. It inherits the run's mark
- * and holds it meanwhile. Returns 0, with nothing started, where it cannot.
+ * its full path, hidden, in its own folder, on a copy of Unsetup.bat, which
+ * the program carries, in the temporary folder: once this process has ended,
+ * it removes the uninstaller, Unsetup.bat and InstallDir if that is empty,
+ * then itself. It inherits the run's mark and holds it meanwhile. Returns 0,
+ * with nothing started, where it cannot.
  */
 int StartFolderRemoval(void);
 
