@@ -8,8 +8,12 @@
 #   make run    run the setup from build/dist under Wine
 #   make test   build and run the whole test suite on Wine
 #   make bench  benchmark setup.exe against its floors and NSIS (QUICK=1: small payloads only)
+#   make uninstall
+#               remove what make run installed, with the product's uninstaller, and
+#               show that nothing is left (scripts/run-setup.sh)
 #   make sign PFX=<file> [PFX_PASSWORD=<password>] [TIMESTAMP_URL=<url>]
-#               sign build/dist/setup.exe (scripts/sign-setup.sh)
+#               sign build/dist's Unsetup.exe (the project's), its digest table anew,
+#               then setup.exe (scripts/sign-dist.sh)
 #   make release [PRODUCT=<folder>] [PFX=<file> ... [SIGN_PRODUCT=1]] [RELEASE_URL=<url>]
 #               make dist, sign it as make sign does when PFX is given, and pack
 #               it into build/release: a zip, a CD image, SHA256SUMS and, with
@@ -19,7 +23,7 @@ CMAKE_FLAGS ?=
 QUICK ?=
 PRODUCT ?=
 
-.PHONY: all deps configure dist run test bench sign release clean format
+.PHONY: all deps configure dist run uninstall test bench sign release clean format
 
 all: configure
 	cmake --build $(BUILD)
@@ -42,6 +46,9 @@ endif
 run: dist
 	sh scripts/run-setup.sh $(BUILD)
 
+uninstall: all
+	sh scripts/run-setup.sh $(BUILD) uninstall
+
 test: all
 	cd $(BUILD) && ctest --output-on-failure
 
@@ -53,10 +60,10 @@ bench: configure
 # Make passes its command line's variables to the script in the environment, so
 # the password is on no command line that make shows or starts.
 sign: deps
-	@sh scripts/sign-setup.sh $(BUILD)/dist/setup.exe "$(PFX)"
+	@sh scripts/sign-dist.sh $(BUILD)/dist "$(PFX)" $(BUILD)/Unsetup.exe
 
 release: dist
-	@[ -z "$(PFX)" ] || sh scripts/sign-setup.sh $(BUILD)/dist/setup.exe "$(PFX)"
+	@[ -z "$(PFX)" ] || sh scripts/sign-dist.sh $(BUILD)/dist "$(PFX)" $(BUILD)/Unsetup.exe
 	@sh scripts/make-release.sh $(BUILD)/dist $(BUILD)/release
 
 format:

@@ -14,8 +14,24 @@ void TellUser(HWND owner, const char *text)
         MessageBoxA(owner, text, Caption, MB_OK);
 }
 
-int AskRetry(HWND owner, const char *text)
+namespace
+{
+
+/* A box with buttons; whether answer was the one pressed. */
+int Ask(HWND owner, const char *text, UINT buttons, int answer)
 {
     Log("%s", text);
-    return !Unattended && MessageBoxA(owner, text, Caption, MB_RETRYCANCEL) == IDRETRY;
+    return !Unattended && MessageBoxA(owner, text, Caption, buttons) == answer;
+}
+
+} // namespace
+
+int AskRetry(HWND owner, const char *text)
+{
+    return Ask(owner, text, MB_RETRYCANCEL, IDRETRY);
+}
+
+int AskYes(HWND owner, const char *text)
+{
+    return Ask(owner, text, MB_YESNO, IDYES);
 }

@@ -14,4 +14,7 @@ void TellUser(HWND owner, const char *text);
 /* The same with Retry and Cancel; 1 when Retry was pressed, 0 on Cancel or when Unattended. */
 int AskRetry(HWND owner, const char *text);
 
+/* The same with Yes and No; 1 when Yes was pressed, 0 on No or when Unattended. */
+int AskYes(HWND owner, const char *text);
+
 #endif

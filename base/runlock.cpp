@@ -19,11 +19,16 @@ const char *const PlainName = GlobalName + 7;
 
 int TakeRunLock(void)
 {
-    /* Never closed: the process holds the mark until it ends. */
-    HANDLE mark = CreateMutexA(NULL, FALSE, GlobalName);
+    /* Never closed: the process holds the mark until it ends. Inherited by what the
+       uninstaller leaves to finish its work, which then holds it on. */
+    SECURITY_ATTRIBUTES inherited;
+    inherited.nLength = sizeof inherited;
+    inherited.lpSecurityDescriptor = NULL;
+    inherited.bInheritHandle = TRUE;
+    HANDLE mark = CreateMutexA(&inherited, FALSE, GlobalName);
     /* Made by another account's run (LocalSystem's, say), it may refuse this one all access. */
     if (mark == NULL && GetLastError() != ERROR_ACCESS_DENIED)
-        mark = CreateMutexA(NULL, FALSE, PlainName);
+        mark = CreateMutexA(&inherited, FALSE, PlainName);
     DWORD error = GetLastError();
     /* A mark that cannot be made at all (no memory) stops no one. */
     if (mark == NULL)

@@ -8,7 +8,8 @@
 #define BASE_RUNLOCK_H
 
 /* Takes the machine's mark that a run of the product's setup or uninstaller is under way, for
- * the rest of the process's life. Returns 0 when another run has it. */
+ * the rest of the process's life and of any process it starts inheriting handles. Returns 0
+ * when another run has it. */
 int TakeRunLock(void);
 
 #endif

@@ -41,3 +41,17 @@ file(CONFIGURE OUTPUT ${PRODUCT_FACTS_HEADER_DIR}/productfacts.h CONTENT
 #define DIGEST_TABLE_MARKER \"${DIGEST_TABLE_MARKER}\"
 #endif
 ")
+
+# Unsetup.bat as bytes, for the uninstaller, which writes its copy from them: the program
+# carries the batch file's very text, which its signature covers.
+set(UNINSTALLER_BATCH ${CMAKE_SOURCE_DIR}/resources/Unsetup.bat)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${UNINSTALLER_BATCH})
+file(READ ${UNINSTALLER_BATCH} batch_hex HEX)
+string(REGEX REPLACE "(..)" "0x\\1," batch_bytes "${batch_hex}")
+file(CONFIGURE OUTPUT ${PRODUCT_FACTS_HEADER_DIR}/uninstallerbatch.h CONTENT
+"/* Written by CMake from resources/Unsetup.bat: change that file, not this one. */
+#ifndef UNINSTALLERBATCH_H
+#define UNINSTALLERBATCH_H
+#define UNINSTALLER_BATCH_BYTES ${batch_bytes}
+#endif
+")

@@ -62,6 +62,11 @@ DWORD TryToReplaceSoon(const char *destination, DWORD attributes)
 
 int CheckEarlierFiles(unsigned *earlier, HeldFile *held)
 {
+    return CheckEarlierFilesExcept(0, earlier, held);
+}
+
+int CheckEarlierFilesExcept(unsigned skipped, unsigned *earlier, HeldFile *held)
+{
     *earlier = 0;
     for (int index = 0; index < ProductFileCount; index++)
     {
@@ -69,7 +74,7 @@ int CheckEarlierFiles(unsigned *earlier, HeldFile *held)
         DWORD attributes = INVALID_FILE_ATTRIBUTES;
         if (FormPath(destination, InstallDir, ProductFiles[index]))
             attributes = GetFileAttributesA(destination);
-        if (attributes == INVALID_FILE_ATTRIBUTES)
+        if (attributes == INVALID_FILE_ATTRIBUTES || ((skipped >> index) & 1))
             continue;
         *earlier |= 1u << index;
         held->row = index;

@@ -34,4 +34,8 @@ struct HeldFile
  */
 int CheckEarlierFiles(unsigned *earlier, HeldFile *held);
 
+/* The same check with the rows in skipped left out: the uninstaller's own program, which it
+ * holds itself while it runs. */
+int CheckEarlierFilesExcept(unsigned skipped, unsigned *earlier, HeldFile *held);
+
 #endif

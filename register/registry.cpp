@@ -103,14 +103,14 @@ int WriteEntryDetails(HKEY key)
 }
 
 /*
- * The uninstall command: the uninstaller's file in InstallDir, quoted, and
- * the argument. The platform runs it as a command line: unquoted, a path with
+ * An uninstall command: the uninstaller's file in InstallDir, quoted, and its
+ * arguments. The platform runs it as a command line: unquoted, a path with
  * spaces would start c:\Games\Nimbet.exe for "c:\Games\Nimbet 2 Alpha",
  * had anyone put one there. The name is written in lower case, as the entry
  * has always shown it: Windows finds the file in any case, and detection
  * rules that administrators wrote against earlier entries compare the text.
  */
-int FormUninstallCommand(char *command, short uninstallArgument)
+int FormUninstallCommand(char *command, const char *arguments)
 {
     char name[PathSize];
     if (!FormatText(name, sizeof name, "%s", ProductFiles[UninstallerFile]))
@@ -120,8 +120,7 @@ int FormUninstallCommand(char *command, short uninstallArgument)
         if (*c >= 'A' && *c <= 'Z')
             *c = (char)(*c - 'A' + 'a');
     }
-    return FormatText(command, UninstallCommandSize, "\"%s\\%s\" %d", InstallDir, name,
-                      (int)uninstallArgument);
+    return FormatText(command, UninstallCommandSize, "\"%s\\%s\" %s", InstallDir, name, arguments);
 }
 
 void WriteAppKey(const char *appKeyPath)
@@ -143,9 +142,14 @@ int WriteUninstallKey(HKEY root, const char *uninstallKeyPath, const char *displ
     if (!CreateKey(root, uninstallKeyPath, &key))
         return 0;
     char command[UninstallCommandSize];
+    char argument[12];
+    FormatText(argument, sizeof argument, "%d", (int)uninstallArgument);
+    /* The quiet command, the same uninstaller without a window, is what deployment tools
+       run where an entry has one. */
     int written = SetText(key, "DisplayName", displayName) &&
-                  FormUninstallCommand(command, uninstallArgument) &&
-                  SetText(key, "UninstallString", command) && WriteEntryDetails(key);
+                  FormUninstallCommand(command, argument) &&
+                  SetText(key, "UninstallString", command) && FormUninstallCommand(command, "/S") &&
+                  SetText(key, "QuietUninstallString", command) && WriteEntryDetails(key);
     RegCloseKey(key);
     if (written)
         Log("Uninstall entry under %s", root == HKEY_LOCAL_MACHINE ? "HKLM" : "HKCU");

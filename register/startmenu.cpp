@@ -20,41 +20,9 @@
 namespace
 {
 
-enum
-{
-    ItemCount = 4,
-    /* An item's command line: a path, a space and its arguments. */
-    CommandSize = PathSize + 8,
-    /*
-     * Three short header lines, then per item at most two full paths (command
-     * line and working directory), the item's name, " 1" and the quotes, commas
-     * and line end: about 2,300 bytes at the very most.
-     */
-    GroupTextSize = 64 + ItemCount * (PathSize + CommandSize + 64)
-};
-
-struct GroupItem
-{
-    const char *name;
-    int file;              /* row of the file table */
-    const char *arguments; /* given to the program, if any */
-};
-
-const GroupItem GroupItems[ItemCount] = {
-    {ProductName, MainProgramFile, ""},
-    {"Readme", ReadmeFile, ""},
-    {"Configuration", ConfigurationFile, "1"},
-    {"Uninstall " PRODUCT_NAME, UninstallerFile, ""},
-};
-
 /* Each item line reads "name","command line",,,,"working directory". */
-const char GroupFormat[] = "[progman.groups]\r\n"
-                           "groupX=%s\r\n"
-                           "[groupX]\r\n"
-                           "\"%s\",\"%s\",,,,\"%s\"\r\n"
-                           "\"%s\",\"%s\",,,,\"%s\"\r\n"
-                           "\"%s\",\"%s\",,,,\"%s\"\r\n"
-                           "\"%s\",\"%s\",,,,\"%s\"\r\n";
+#define GROUP_ITEM "\"%s\",\"%s\",,,,\"%s\"\r\n"
+const char GroupFormat[] = GROUP_HEADER GROUP_ITEM GROUP_ITEM GROUP_ITEM GROUP_ITEM;
 
 /* The item's installed file, InstallDir joined with its name. */
 int GetItemTarget(const GroupItem *item, char *path)
@@ -63,7 +31,7 @@ int GetItemTarget(const GroupItem *item, char *path)
 }
 
 /*
- * An item's command line (CommandSize bytes): the short (8.3) form of its
+ * An item's command line (GroupCommandSize bytes): the short (8.3) form of its
  * installed path, or the long path where the platform cannot give the short
  * form, then its arguments. Fails only when the path itself does not fit.
  * Sets *spaced when the path still holds a space.
@@ -79,7 +47,7 @@ int GetItemCommand(const GroupItem *item, char *command, int *spaced)
     for (const char *p = command; *p; p++)
         *spaced |= *p == ' ';
     if (item->arguments[0] != '\0')
-        FormatText(command + lstrlenA(command), CommandSize - lstrlenA(command), " %s",
+        FormatText(command + lstrlenA(command), GroupCommandSize - lstrlenA(command), " %s",
                    item->arguments);
     return 1;
 }
@@ -90,8 +58,8 @@ int GetItemCommand(const GroupItem *item, char *command, int *spaced)
  */
 int ComposeGroupText(char *text, int size, int *spaced)
 {
-    char commands[ItemCount][CommandSize];
-    for (int i = 0; i < ItemCount; i++)
+    char commands[GroupItemCount][GroupCommandSize];
+    for (int i = 0; i < GroupItemCount; i++)
     {
         if (!GetItemCommand(&GroupItems[i], commands[i], spaced))
             return 0;
@@ -128,16 +96,6 @@ int WriteGroupFile(const char *text)
     }
     DeleteFileA(path);
     return 0;
-}
-
-/* The Programs folder of the Start menu (CSIDL_PROGRAMS or CSIDL_COMMON_PROGRAMS), as a PathSize
- * path. */
-int GetProgramsFolder(const ShellCalls *shell, int programs, char *path)
-{
-    LPITEMIDLIST list = NULL;
-    if (FAILED(shell->getSpecialFolderLocation(NULL, programs, &list)))
-        return 0;
-    return TakeItemListPath(shell, list, path);
 }
 
 /* Saves one shell link, replacing a file of the same name; a failed call is logged. */
@@ -186,7 +144,7 @@ void CreateShellGroup(int programs)
         LogFailure("CreateDirectoryA", folder, NULL, 0);
 
     HRESULT initialized = com.initialize(NULL);
-    for (int i = 0; i < ItemCount; i++)
+    for (int i = 0; i < GroupItemCount; i++)
     {
         const GroupItem *item = &GroupItems[i];
         char target[PathSize];
@@ -220,7 +178,7 @@ int StartConverter(void)
 {
     static const char converter[] = "grpconv.exe";
     char path[PathSize];
-    char command[CommandSize];
+    char command[GroupCommandSize];
     if (!(GetPlatformFile(GetSystemDirectoryA, converter, path) && IsPresent(path)) &&
         !(GetPlatformFile(GetWindowsDirectoryA, converter, path) && IsPresent(path)))
         return 0;

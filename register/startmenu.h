@@ -7,6 +7,9 @@
 #define REGISTER_STARTMENU_H
 
 #include <windows.h>
+#include "base/leftover.h"
+#include "base/libraries.h"
+#include "base/state.h"
 
 /*
  * Writes SETUP.INI for the files installed in InstallDir and starts the
@@ -28,6 +31,49 @@ void CreateStartMenuGroupAs(int system);
 /* The four items as shell links in a folder named after the product under the Programs folder
  * programs names (CSIDL_PROGRAMS or CSIDL_COMMON_PROGRAMS). */
 void CreateShellGroup(int programs);
+
+/*
+ * Removes the group's four links from the user's and all users' Programs
+ * folders where each points into InstallDir (one that points elsewhere is
+ * another install's and stays), each group folder once that leaves it empty,
+ * and SETUP.INI where its group is the product's and its items point into
+ * InstallDir. Logs what it removed and kept; a link or SETUP.INI that should
+ * go and stays is noted in leftover.
+ */
+void RemoveStartMenuGroup(Leftover *leftover);
+
+/* What the group's maker and its removal share. */
+
+/* One item of the group. */
+struct GroupItem
+{
+    const char *name;
+    int file;              /* row of the file table */
+    const char *arguments; /* given to the program, if any */
+};
+
+enum
+{
+    GroupItemCount = 4,
+    /* An item's command line: a path, a space and its arguments. */
+    GroupCommandSize = PathSize + 8,
+    /*
+     * SETUP.INI whole: three short header lines, then per item at most two
+     * full paths (command line and working directory), the item's name, " 1"
+     * and the quotes, commas and line end: about 2,300 bytes at the very most.
+     */
+    GroupTextSize = 64 + GroupItemCount * (PathSize + GroupCommandSize + 64)
+};
+
+/* The items in the order SETUP.INI lists them. */
+extern const GroupItem GroupItems[GroupItemCount];
+
+/* SETUP.INI's first three lines, the group's name for %s; an item a line follows. */
+#define GROUP_HEADER "[progman.groups]\r\ngroupX=%s\r\n[groupX]\r\n"
+
+/* The Programs folder of the Start menu (CSIDL_PROGRAMS or CSIDL_COMMON_PROGRAMS), as a PathSize
+ * path. */
+int GetProgramsFolder(const ShellCalls *shell, int programs, char *path);
 
 /* TOKEN_USER and its SID: 8 bytes and at most 68. */
 enum

@@ -3,7 +3,9 @@
 # beside the files of the setup's file table, each found in PRODUCT_DIR without
 # regard to letter case and written under the table's name, as the setup opens
 # it, and records their sizes and digests in that folder's setup.exe
-# (scripts/stamp-digests.pl). Everything is checked in a new folder beside
+# (scripts/stamp-digests.pl). The uninstaller and its batch file (rows 6 and 7)
+# are the maker's where PRODUCT_DIR has them, otherwise the project's: the
+# Unsetup.exe built beside SETUP.EXE and resources/Unsetup.bat; a line says which. Everything is checked in a new folder beside
 # DIST_DIR, which replaces it only when all is well; otherwise DIST_DIR stays
 # as it was, and the status is non-zero with one line for each problem.
 # With SIGN_PRODUCT=1 (and PFX, as for scripts/sign-setup.sh) each product file
@@ -26,10 +28,25 @@ trap 'exit 1' HUP INT TERM
 
 # Linux tells names apart by case and Windows does not: two such files would
 # leave which one the setup installs to chance.
-problems=0 newline='
+problems=0 whose='' newline='
 '
+uninstaller=$(echo "$product_files" | sed -n 7p) batch=$(echo "$product_files" | sed -n 8p)
+project_file() { # the project's own file for a row the maker may leave out
+    case $1 in
+    "$uninstaller") echo "$(dirname "$exe")/Unsetup.exe" ;;
+    "$batch") echo "$(dirname "$0")/../resources/Unsetup.bat" ;;
+    esac
+}
 for name in $product_files; do
     found=$(find "$product" -mindepth 1 -maxdepth 1 -iname "$name")
+    own=$(project_file "$name")
+    if [ -n "$own" ] && [ -z "$found" ]; then
+        [ -f "$own" ] || { say "$own not found (make builds it)"; exit 1; }
+        found=$own
+        whose="${whose}dist: $name is the project's$newline"
+    elif [ -n "$own" ]; then
+        whose="${whose}dist: $name is the maker's$newline"
+    fi
     case $found in
     '') say "$name is missing from $product" ;;
     *"$newline"*) say "$name is matched by more than one file: $(echo "$found" | LC_ALL=C sort | paste -s -d ' ' -)" ;;
@@ -69,4 +86,5 @@ perl "$(dirname "$0")/stamp-digests.pl" "$work" >/dev/null
 
 [ ! -e "$dist" ] || mv "$dist" "$work.old"
 mv "$work" "$dist"
+printf '%s' "$whose"
 echo "dist: $dist holds setup.exe and the $file_count files of $product ($total bytes)"

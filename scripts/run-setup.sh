@@ -5,7 +5,11 @@
 # display, saving screenshots of the input and completion pages. Either way it
 # then shows where the product went inside the Wine prefix and what the
 # registry holds.
-# Usage: run-setup.sh BUILD_DIR
+# With "uninstall" it removes that install from the same prefix with the
+# product's uninstaller, as the list of programs starts it (on a desktop, its
+# questions are yours to answer) or, without a display, as a deployment tool
+# does, with its quiet command and a log; then it shows what is left.
+# Usage: run-setup.sh BUILD_DIR [uninstall]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)
@@ -59,6 +63,55 @@ wait_for_exit() {
     done
     wait "$1"
 }
+
+entry="HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$product_name"
+
+# What an install leaves, one line each: gone, or where it still is.
+leftovers() {
+    c="$WINEPREFIX/drive_c"
+    for path in "$c/$product_name" "$c/windows/SETUP.INI" \
+        "$(find "$c/users" -type d -path "*/Start Menu/Programs/$product_name" 2>/dev/null | head -n 1)"; do
+        [ -z "$path" ] || [ ! -e "$path" ] || echo "run: left: $path"
+    done
+    for key in "HKCU\\Software\\$product_publisher" "$entry" "HKCU\\${entry#HKLM\\}"; do
+        ! wine reg query "$key" >/dev/null 2>&1 || echo "run: left: $key"
+    done
+}
+
+uninstall() {
+    WINE_RIG_KEEP=1 "$here/wine-rig.sh" start "$rig"
+    trap '"$here/wine-rig.sh" stop "$rig"' EXIT
+    . "$rig/env"
+    command=$(wine reg query "$entry" /v QuietUninstallString 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p')
+    [ -n "$command" ] || { echo "run: no install of $product_name to remove (make run installs one)"; exit 1; }
+    code=0
+    if [ -n "${WINE_RIG_DISPLAY:-}" ]; then
+        echo "run: the uninstaller asks you on your display $DISPLAY"
+        wine uninstaller --remove "$product_name" || code=$?
+    else
+        log="$build/uninstall.log"
+        echo "run: no display; running the quiet uninstall command: $command"
+        eval "set -- $command"
+        wine "$@" "/LOG=$(winepath -w "$log")" || code=$?
+        echo "run: its log, $log:"
+        sed 's/^/    /' "$log"
+    fi
+    echo "run: the uninstaller ended with exit code $code"
+    # Its last step removes it and the folder once it has ended.
+    i=0
+    while [ -e "$WINEPREFIX/drive_c/$product_name" ] && [ $i -lt 100 ]; do
+        i=$((i + 1))
+        sleep 0.2
+    done
+    left=$(leftovers)
+    if [ -z "$left" ]; then echo "run: nothing of $product_name is left"; else echo "$left"; fi
+    exit 0
+}
+
+if [ "${2:-}" = uninstall ]; then
+    [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1 || WINE_RIG_DISPLAY="$DISPLAY"
+    uninstall
+fi
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     echo "run: opening the setup on your display $DISPLAY"

@@ -5,16 +5,18 @@
 # of them. The digests come from OpenSSL, not from the setup's own code; the
 # names (in copy order) and the table's marker from resources/product.facts.
 # The marker must be in setup.exe once; a table filled already is filled again.
-# The PE checksum is written anew.
-# Usage: stamp-digests.pl DIST_DIR   (rewrites DIST_DIR/setup.exe in place)
+# With --again only such a table is: one left empty (a dist laid out without
+# digests) stays so. The PE checksum is written anew.
+# Usage: stamp-digests.pl [--again] DIST_DIR   (rewrites DIST_DIR/setup.exe in place)
 use strict;
 use warnings;
 use FindBin;
 use lib $FindBin::Bin;
 use PeChecksum;
 
+my $again = @ARGV && $ARGV[0] eq '--again' ? shift : undef;
 my ($dist) = @ARGV;
-die "usage: $0 DIST_DIR\n" unless defined $dist;
+die "usage: $0 [--again] DIST_DIR\n" unless defined $dist;
 my $exe = "$dist/setup.exe";
 
 my %facts;
@@ -37,6 +39,10 @@ my $at = index($image, $marker);
 die "digests: $exe holds no digest table\n" if $at < 0;
 die "digests: $exe holds the digest table's marker more than once\n"
     if index($image, $marker, $at + 1) >= 0;
+if ($again && unpack('V', substr($image, $at + length($marker), 4)) == 0) {
+    print "digests: $exe has no table filled, and gets none\n";
+    exit 0;
+}
 
 my $rows = '';
 for my $name (@names) {

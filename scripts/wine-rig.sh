@@ -5,6 +5,7 @@
 #
 #   wine-rig.sh start DIR [LOCALE]   fresh prefix from a cached template, Xvfb,
 #                             wineserver; every process of the rig in LOCALE if given
+#                             (with WINE_RIG_KEEP=1 an existing prefix is kept as it is)
 #   wine-rig.sh run DIR CMD   run CMD (a .exe through wine) inside the rig
 #   wine-rig.sh env DIR       print the rig's environment as shell exports
 #   wine-rig.sh stop DIR      stop the wineserver and the display
@@ -98,8 +99,10 @@ start)
     export DISPLAY=":$(cat "$rig/display")"
     make_template
     [ $# -eq 0 ] || use_locale "$1"
-    rm -rf "$rig/prefix"
-    cp -a "$(dirname "$rig")/wine-template" "$rig/prefix"
+    if [ -z "${WINE_RIG_KEEP:-}" ] || [ ! -d "$rig/prefix" ]; then
+        rm -rf "$rig/prefix"
+        cp -a "$(dirname "$rig")/wine-template" "$rig/prefix"
+    fi
     export WINEPREFIX="$rig/prefix"
     {
         echo "export WINEARCH=$WINEARCH WINEDEBUG=$WINEDEBUG"

@@ -1,11 +1,14 @@
 /*
  * Path helpers: joining, the source directory from the real module path, and
- * the parent walk used while the install directory is created.
+ * the parent walk used while the install directory is created; folders by
+ * identity and their long form, on real folders.
  */
 #include <gtest/gtest.h>
 #include <string>
+#include "base/folders.h"
 #include "base/paths.h"
 #include "base/state.h"
+#include "support/testing.h"
 
 TEST(JoinPath, InsertsOneBackslashOnlyWhereNeeded)
 {
@@ -127,4 +130,33 @@ TEST(Cp932Paths, SeparatorsAreFoundByCharacter)
         EXPECT_STREQ(want, path);
     }
     EXPECT_EQ(0, StripLastComponent(path));
+}
+
+TEST(IsSameFolder, TellsSpellingsOfOneFolderFromOtherFoldersAndRelativeNames)
+{
+    std::string sub = FreshDirectory("Long Folder Name") + "\\Sub Dir";
+    char shortName[MAX_PATH] = "";
+    CreateDirectoryA(sub.c_str(), NULL);
+    GetShortPathNameA(sub.c_str(), shortName, MAX_PATH);
+    /* A drive's own name, "c:", would name the current directory. */
+    SetCurrentDirectoryA(sub.c_str());
+    const struct
+    {
+        std::string path;
+        int same;
+    } rows[] = {{"C:\\TESTS\\long folder name\\sub dir\\", 1},
+                {shortName, 1},
+                {sub + "\\..\\Sub Dir", 1},
+                {"c:/tests/Long Folder Name/Sub Dir", 1},
+                {"c:", 0},
+                {"Sub Dir", 0},
+                {sub + "\\..", 0},
+                {sub + "\\missing", 0},
+                {"", 0}};
+    for (const auto &row : rows)
+        EXPECT_EQ(row.same, IsSameFolder(row.path.c_str(), sub.c_str())) << row.path;
+    SetCurrentDirectoryA("C:\\");
+    char longForm[PathSize];
+    GetLongForm(shortName, longForm);
+    EXPECT_STREQ("C:\\tests\\Long Folder Name\\Sub Dir", longForm) << shortName;
 }

@@ -111,7 +111,7 @@ TEST_F(RegistryEntries, SecondRunOverwritesInPlaceAndKeepsATrailingBackslash)
     ExpectText(HKEY_LOCAL_MACHINE, UninstallKeyPath, "UninstallString",
                "\"c:\\games\\\\unsetup.exe\" 0");
     EXPECT_EQ(2u, ValueCount(HKEY_CURRENT_USER, AppKeyPath));
-    EXPECT_EQ(9u, ValueCount(HKEY_LOCAL_MACHINE, UninstallKeyPath));
+    EXPECT_EQ(10u, ValueCount(HKEY_LOCAL_MACHINE, UninstallKeyPath));
 }
 
 TEST_F(RegistryEntries, EmptyTextsStillStoreTheirTerminator)

@@ -21,7 +21,6 @@ refuse() { # a change to a copy of the product, and the lines expected
     ! out=$(sh "$src/scripts/make-dist.sh" case "$exe" dist 2>&1) && [ "$out" = "$2" ] && snapshot | cmp -s before - ||
         fail "$1: $out"
 }
-refuse 'rm UNSETUP.BAT' 'dist: Unsetup.bat is missing from case'
 refuse 'echo twin >unsetup.bat' 'dist: Unsetup.bat is matched by more than one file: case/UNSETUP.BAT case/unsetup.bat'
 refuse 'rm Notes.doc && mkdir notes.DOC' 'dist: case/notes.DOC is not a regular file'
 refuse 'rm tour.kvr && ln -s . TOUR.KVR' 'dist: case/TOUR.KVR is not a regular file'
@@ -31,8 +30,9 @@ refuse 'rm Nim2Alph.exe options.exe' "$(printf 'dist: Nim2Alph.exe is missing fr
 # More than the setup's files: a same-named one in a subfolder and one of the maker's own are
 # left out, not counted, and the last dist is replaced whole.
 rm -rf case && cp -R product case && mkdir case/old && echo old >case/old/calm.mid && echo extra >case/readme.txt
-out=$(sh "$src/scripts/make-dist.sh" case "$exe" dist 2>&1) &&
-    [ "$out" = "dist: dist holds setup.exe and the 8 files of case (4000000 bytes)" ] || fail "extra files: $out"
+out=$(sh "$src/scripts/make-dist.sh" case "$exe" dist 2>&1) && [ "$out" = "dist: Unsetup.exe is the maker's
+dist: Unsetup.bat is the maker's
+dist: dist holds setup.exe and the 8 files of case (4000000 bytes)" ] || fail "extra files: $out"
 [ "$(LC_ALL=C ls dist | paste -s -d ' ' -)" = "Nim2Alph.exe Notes.doc Unsetup.bat Unsetup.exe calm.mid nimbet2.mid options.exe setup.exe tour.kvr" ] &&
     [ "$(ls "$work" | grep -c '^dist')" -eq 1 ] || fail "dist holds $(ls dist), beside it $(ls "$work")"
 
@@ -93,13 +93,20 @@ openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 2 
     -addext extendedKeyUsage=codeSigning -addext keyUsage=critical,digitalSignature 2>/dev/null
 PFX_PASSWORD=s openssl pkcs12 -export -inkey key.pem -in cert.pem -out signer.pfx -passout env:PFX_PASSWORD
 sh "$src/scripts/make-dist.sh" product "$exe" dist >/dev/null && cmp "$exe" dist/Nim2Alph.exe || fail "signed unasked"
-(ls -l --full-time product && cksum product/*) >before
-SIGN_PRODUCT=1 PFX=signer.pfx PFX_PASSWORD=s sh "$src/scripts/make-dist.sh" product "$exe" dist >/dev/null 2>&1
-osslsigncode verify -CAfile cert.pem -in dist/Nim2Alph.exe >/dev/null || fail "Nim2Alph.exe is not signed"
+# Without an uninstaller of the maker's the project's goes in, a program signed like the others.
+rm product/Unsetup.exe product/UNSETUP.BAT && (ls -l --full-time product && cksum product/*) >before
+out=$(SIGN_PRODUCT=1 PFX=signer.pfx PFX_PASSWORD=s sh "$src/scripts/make-dist.sh" product "$exe" dist 2>/dev/null)
+echo "$out" | grep -qx "dist: Unsetup.bat is the project's" && cmp "$src/resources/Unsetup.bat" dist/Unsetup.bat ||
+    fail "the project's Unsetup.bat: $out"
+for name in Nim2Alph.exe Unsetup.exe; do osslsigncode verify -CAfile cert.pem -in dist/$name >/dev/null || fail "$name is not signed"; done
 for name in tour.kvr options.exe; do cmp product/$name dist/$name; done &&
     ! osslsigncode verify -CAfile cert.pem -in dist/setup.exe >/dev/null 2>&1 || fail "other files"
 (ls -l --full-time product && cksum product/*) | cmp before - || fail "the maker's folder changed"
-PFX_PASSWORD=s sh "$src/scripts/sign-setup.sh" dist/setup.exe signer.pfx >/dev/null
+# make sign: the project's uninstaller signed again, the table anew, setup.exe last, still vouching for it.
+PFX_PASSWORD=s sh "$src/scripts/sign-dist.sh" dist signer.pfx "$(dirname "$exe")/Unsetup.exe" >/dev/null
+osslsigncode verify -CAfile cert.pem -in dist/Unsetup.exe | grep -q "Text description: Nimbet 2 Alpha Uninstall" &&
+    osslsigncode verify -CAfile cert.pem -in dist/setup.exe >/dev/null && wine dist/setup.exe /VERIFY /S ||
+    fail "make sign's dist"
 ! sh "$src/scripts/make-release.sh" dist release | grep 'not signed' || fail "a signed setup.exe is called unsigned"
 cd ..
 

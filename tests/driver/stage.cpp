@@ -141,6 +141,7 @@ void ExpectRegistryFor(const std::string &dir, HKEY uninstallRoot, std::string f
     std::map<std::string, std::string> expected = {
         {"DisplayName", text("Nimbet 2 Alpha")},
         {"UninstallString", text("\"" + dir + "\\unsetup.exe\" 0")},
+        {"QuietUninstallString", text("\"" + dir + "\\unsetup.exe\" /S")},
         {"Publisher", text("Orvanex")},
         {"DisplayVersion", text("0.1")},
         {"InstallLocation", text(dir)},

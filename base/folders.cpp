@@ -1,0 +1,141 @@
+/*
+ * The file system's volume and file index tell two spellings of one folder
+ * from two folders; the text cannot (and a case fold by bytes would even
+ * alter double-byte characters). Windows NT opens a folder only with backup
+ * semantics, and Windows 9x opens none: there the system's short forms of
+ * the two full paths are compared instead, letter case ignored as the file
+ * system ignores it.
+ */
+#include <windows.h>
+#include "base/folders.h"
+#include "base/format.h"
+#include "base/paths.h"
+#include "base/state.h"
+
+namespace
+{
+
+int IsAbsolute(const char *path)
+{
+    if (path[0] == '\\')
+        return path[1] == '\\';
+    return path[0] != '\0' && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
+}
+
+HANDLE OpenFolder(const char *path)
+{
+    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, NULL);
+}
+
+void CloseOpened(HANDLE file)
+{
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+}
+
+/*
+ * 1 when the indexes of a and b are one, 0 when they differ, -1 when either
+ * cannot be opened or has no index (0: some network redirectors). Both stay
+ * open meanwhile: Windows vouches for an index only while its file is open.
+ */
+int CompareIndexes(const char *a, const char *b)
+{
+    HANDLE first = OpenFolder(a);
+    HANDLE second = OpenFolder(b);
+    BY_HANDLE_FILE_INFORMATION one;
+    BY_HANDLE_FILE_INFORMATION other;
+    int same = -1;
+    if (first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE &&
+        GetFileInformationByHandle(first, &one) && GetFileInformationByHandle(second, &other) &&
+        (one.nFileIndexLow | one.nFileIndexHigh) != 0)
+        same = one.nFileIndexLow == other.nFileIndexLow &&
+               one.nFileIndexHigh == other.nFileIndexHigh &&
+               one.dwVolumeSerialNumber == other.dwVolumeSerialNumber;
+    CloseOpened(first);
+    CloseOpened(second);
+    return same;
+}
+
+/* The short form of path made full, in form (PathSize bytes), without a trailing backslash
+ * unless it is a root's; 0 where the system cannot give it (the path names nothing). */
+int GetShortForm(const char *path, char *form)
+{
+    char full[PathSize];
+    char *name;
+    DWORD length = GetFullPathNameA(path, PathSize, full, &name);
+    if (length == 0 || length >= PathSize)
+        return 0;
+    length = GetShortPathNameA(full, form, PathSize);
+    if (length == 0 || length >= PathSize)
+        return 0;
+    char *last = CharPrevA(form, form + length);
+    if (*last == '\\' && last[-1] != ':')
+        *last = '\0';
+    return 1;
+}
+
+/* Bytes of the root at the start of path, kept as written: "c:\" or "\\server\share\". */
+int RootLength(const char *path)
+{
+    if (path[0] != '\\')
+        return path[0] != '\0' && path[1] == ':' && path[2] == '\\' ? 3 : 0;
+    const char *p = path + 2;
+    for (int separators = 0; *p != '\0'; p = CharNextA(p))
+    {
+        if (*p == '\\' && ++separators == 2)
+            return (int)(p - path) + 1;
+    }
+    return (int)(p - path);
+}
+
+} // namespace
+
+int IsSameFolder(const char *a, const char *b)
+{
+    if (!IsAbsolute(a) || !IsAbsolute(b))
+        return 0;
+    int same = CompareIndexes(a, b);
+    if (same >= 0)
+        return same;
+    char formA[PathSize];
+    char formB[PathSize];
+    return GetShortForm(a, formA) && GetShortForm(b, formB) && lstrcmpiA(formA, formB) == 0;
+}
+
+int IsInFolder(const char *path, const char *folder)
+{
+    char parent[PathSize];
+    return FormatText(parent, PathSize, "%s", path) && StripLastComponent(parent) &&
+           IsSameFolder(parent, folder);
+}
+
+void GetLongForm(const char *path, char *longForm)
+{
+    /* Windows 95 and NT 4 have no GetLongPathNameA: each name is looked up in turn. */
+    int length = RootLength(path);
+    CopyBytes(longForm, PathSize, path, length);
+    for (const char *name = path + length; *name != '\0';)
+    {
+        const char *end = name;
+        while (*end != '\0' && *end != '\\')
+            end = CharNextA(end);
+        int used = lstrlenA(longForm);
+        if (!CopyBytes(longForm + used, PathSize - used, name, (int)(end - name)))
+            return;
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(longForm, &found);
+        if (search != INVALID_HANDLE_VALUE)
+        {
+            FindClose(search);
+            /* "." and ".." are found as themselves, not as the folder they name. */
+            if (name[0] != '.' &&
+                !FormatText(longForm + used, PathSize - used, "%s", found.cFileName))
+                CopyBytes(longForm + used, PathSize - used, name, (int)(end - name));
+        }
+        if (*end == '\0')
+            break;
+        FormatText(longForm + lstrlenA(longForm), PathSize - lstrlenA(longForm), "\\");
+        name = end + 1;
+    }
+}
