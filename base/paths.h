@@ -16,8 +16,20 @@
  */
 int JoinPath(char *base, const char *name);
 
-/* Fills SourceDir with the directory of the running program, without a trailing separator. */
-void GetSourceDirectory(void);
+/*
+ * Fills SourceDir with the directory of the running program, without a
+ * trailing separator. On NT, a folder whose name the active code page cannot
+ * hold is taken by its short name; returns 0 where even that cannot be had.
+ */
+int GetSourceDirectory(void);
+
+/* Whether the wide path fits the active code page: 1 with it in path (a PathSize buffer),
+ * 0 when a character of it has no place there or it does not fit. */
+int WideToPath(const WCHAR *wide, char *path);
+
+/* Whether the length bytes of path name a product file in InstallDir: the same file where one
+ * is there, else the same full path. */
+int NamesProductFile(const char *path, int length);
 
 /* Cuts path at its last backslash (never one at index 0). Returns 1, or 0 with path unchanged. */
 int StripLastComponent(char *path);
