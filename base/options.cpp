@@ -13,27 +13,28 @@ namespace
 
 /* Switches of other installers that ask for what an unattended run does anyway: no message
    boxes, no restart, no "do you wish to continue", no Cancel button. */
-const char *const Companions[] = {"/suppressmsgboxes", "/norestart", "/sp-", "/nocancel"};
+const char *const Companions[] = {"/SUPPRESSMSGBOXES", "/NORESTART", "/SP-", "/NOCANCEL"};
 
 int IsOptionStart(char c)
 {
     return c == '/' || c == '-';
 }
 
-/* Whether text begins with name, which is given in lower case with '/' first, in any case. */
+/* Whether text begins with name (given with '/' first), in any case. A word holds no byte
+   below '!', so a name's digits and marks ("-=?") match only themselves when case is folded. */
 int IsOption(const char *text, const char *name)
 {
     if (!IsOptionStart(*text))
         return 0;
     for (name++, text++; *name; name++, text++)
     {
-        if ((*text | 0x20) != *name) /* ASCII lower case */
+        if ((*text | 0x20) != (*name | 0x20))
             return 0;
     }
     return 1;
 }
 
-/* Whether the word, length bytes, is name (lower case) whole, in any case. */
+/* Whether the word, length bytes, is name whole, in any case. */
 int IsWord(const char *word, int length, const char *name)
 {
     return length == lstrlenA(name) && IsOption(word, name);
@@ -161,6 +162,6 @@ void LogIgnoredOptions(const Options *options)
     for (int i = 0; i < (int)(sizeof Companions / sizeof *Companions); i++)
     {
         if ((options->ignored >> i) & 1)
-            Log("Ignored %s: the setup does so anyway", Companions[i]);
+            Log("Ignored %s, which asks for what the setup does anyway", Companions[i]);
     }
 }
