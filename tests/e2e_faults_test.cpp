@@ -281,10 +281,8 @@ DWORD ExitCodeFor(const Row &row, bool unattended)
 {
     if (!row.message.empty() && row.message == row.inUseBox)
         return unattended ? 3 : 1;
-    for (const char *success : {"", intact, presenceOnly, helpText})
-        if (row.message == success)
-            return 0;
-    return 2;
+    const std::string &m = row.message;
+    return m.empty() || m == intact || m == presenceOnly || m == helpText ? 0 : 2;
 }
 
 /*
@@ -359,11 +357,11 @@ class FaultRun : public testing::TestWithParam<Row>
     /* Holds path without sharing as soon as made exists, as a program that opens it meanwhile. */
     void HoldWhenMade(const std::string &made, const std::string &path)
     {
+        DWORD start = GetTickCount();
         releaser_ = std::thread(
-            [this, made, path]
+            [=]
             {
-                for (DWORD start = GetTickCount();
-                     !FileExists(made) && GetTickCount() - start < WaitMs;)
+                while (!FileExists(made) && GetTickCount() - start < WaitMs)
                     ;
                 HoldOpen(path, GENERIC_READ, OPEN_EXISTING);
             });
@@ -1224,10 +1222,10 @@ void SwapSameSizeFiles(FaultRun *run)
     WriteFileBytes(DistFile("calm.mid"), tour);
 }
 
-void DamageOverEarlierInstall(FaultRun *run)
+template <int index> void DamageOverEarlierInstall(FaultRun *run)
 {
     InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-    StageFiles<OneByteChanged, 2>(run);
+    StageFiles<OneByteChanged, index>(run);
 }
 
 void LogSaysPresenceOnly(FaultRun *)
@@ -1272,9 +1270,17 @@ size_t Logged(const std::string &line)
     return count;
 }
 
+/* An earlier install with a folder where its file of name goes. */
+void EarlierInstallWithFolder(const char *name)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(InDirectory(DefaultDir, name).c_str());
+    CreateDirectoryA(InDirectory(DefaultDir, name).c_str(), NULL);
+}
+
 /* An earlier install with its file of name held by a program that the stand-in Restart Manager
    names in the place of Wine's. */
-void HoldWithStandIn(FaultRun *run, const char *name)
+template <const char *name> void HoldWithStandIn(FaultRun *run)
 {
     InstallEarlier(FILE_ATTRIBUTE_NORMAL);
     run->HoldInAnotherProcess(InDirectory(FaultRun::GetParam().field, name));
@@ -1283,10 +1289,10 @@ void HoldWithStandIn(FaultRun *run, const char *name)
     ASSERT_TRUE(MoveFileA(wine.c_str(), (wine + ".wine").c_str()));
     ASSERT_TRUE(CopyFileA(BuiltFile("tests\\standin\\rstrtmgr.dll").c_str(), wine.c_str(), TRUE));
 }
+const char options[] = "options.exe", calm[] = "calm.mid", notes[] = "Notes.doc";
 
-void NoHolderLogged(FaultRun *run)
+void NoHolderLogged(FaultRun *)
 {
-    EarlierInstallUnchanged(run);
     EXPECT_EQ(std::string::npos, ReadFileBytes(plainLog).find("\r\nHeld by ")) << "a process named";
 }
 
@@ -1301,26 +1307,24 @@ void HoldOnceListed(FaultRun *run)
                       InDirectory(DefaultDir, "Unsetup.bat"));
 }
 
-/* The names removed from a folder since Watch, in the order the file system tells them. */
-HANDLE watched = INVALID_HANDLE_VALUE;
+/* Every name removed from the install directory during the run (renamed away, or deleted), in
+   the order the file system reports them: Wine keeps what happens between two reads. */
+HANDLE watched;
 OVERLAPPED watch;
 DWORD watchBuffer[16384];
 
-void Watch(const std::string &dir)
+bool ReadChanges()
 {
-    watched = CreateFileA(dir.c_str(), FILE_LIST_DIRECTORY, 7, NULL, OPEN_EXISTING,
-                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, NULL);
-    watch = {};
-    watch.hEvent = CreateEventA(NULL, TRUE, FALSE, NULL);
-    ASSERT_TRUE(ReadDirectoryChangesW(watched, watchBuffer, sizeof watchBuffer, FALSE,
-                                      FILE_NOTIFY_CHANGE_FILE_NAME, NULL, &watch, NULL));
+    return ReadDirectoryChangesW(watched, watchBuffer, sizeof watchBuffer, FALSE,
+                                 FILE_NOTIFY_CHANGE_FILE_NAME, NULL, &watch, NULL);
 }
 
 std::vector<std::string> RemovedNames()
 {
     std::vector<std::string> removed;
-    for (DWORD got; WaitForSingleObject(watch.hEvent, 500) == WAIT_OBJECT_0 &&
-                    GetOverlappedResult(watched, &watch, &got, FALSE) && got;)
+    DWORD got;
+    while (WaitForSingleObject(watch.hEvent, 500) == WAIT_OBJECT_0 &&
+           GetOverlappedResult(watched, &watch, &got, FALSE) && got)
     {
         for (BYTE *at = (BYTE *)watchBuffer;;
              at += ((FILE_NOTIFY_INFORMATION *)at)->NextEntryOffset)
@@ -1334,12 +1338,19 @@ std::vector<std::string> RemovedNames()
                 break;
         }
         ResetEvent(watch.hEvent);
-        ReadDirectoryChangesW(watched, watchBuffer, sizeof watchBuffer, FALSE,
-                              FILE_NOTIFY_CHANGE_FILE_NAME, NULL, &watch, NULL);
+        ReadChanges();
     }
     CloseHandle(watched);
-    CloseHandle(watch.hEvent);
     return removed;
+}
+
+void WatchOverEarlierInstall(FaultRun *)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    watched = CreateFileA(DefaultDir, FILE_LIST_DIRECTORY, 7, NULL, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, NULL);
+    watch = {0, 0, {{0, 0}}, CreateEventA(NULL, TRUE, FALSE, NULL)};
+    ASSERT_TRUE(ReadChanges());
 }
 
 std::vector<Row> Rows()
@@ -1511,7 +1522,7 @@ std::vector<Row> Rows()
         {"SameSizeFilesSwapped", DefaultInstallDir, Told(damaged, 1), DefaultDir, 1,
          SwapSameSizeFiles, nullptr},
         {"ByteChangedOverEarlierInstall", DefaultInstallDir, Told(damaged, 2), "", 2,
-         DamageOverEarlierInstall, EarlierInstallPutBack, "/S /LOG=" + plainLog},
+         DamageOverEarlierInstall<2>, EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"Verify", DefaultInstallDir, intact, "", 0, StageFiles<Intact, 0>, NoInstallDirectory,
          "/VERIFY"},
         {"VerifyDamaged", DefaultInstallDir, Told(damaged, 7), "", 0, StageFiles<OneByteChanged, 7>,
@@ -1613,16 +1624,8 @@ std::vector<Row> Rows()
          nullptr, "/D=\\\\\\nimbet"},
         /* In use only when another program holds it: anything else fails at once, with why. */
         {"EarlierFileIsAFolder", DefaultInstallDir, "Could not replace Notes.doc: Access denied.",
-         "", 0,
-         [](FaultRun *)
-         {
-             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-             DeleteFileA(InDirectory(DefaultDir, "Notes.doc").c_str());
-             CreateDirectoryA(InDirectory(DefaultDir, "Notes.doc").c_str(), NULL);
-         },
-         [](FaultRun *run)
-         {
-             EarlierInstallUnchanged(run);
+         "", 0, [](FaultRun *) { EarlierInstallWithFolder("Notes.doc"); },
+         [](FaultRun *) {
              EXPECT_EQ(
                  1u,
                  Logged("CreateFileA(c:\\Nimbet 2 Alpha\\Notes.doc) failed: 5 Access denied. "));
@@ -1633,19 +1636,20 @@ std::vector<Row> Rows()
          InUse("Unsetup.bat")},
         {"HeldOnceListedThenRetried", DefaultInstallDir, "", DefaultDir, 8, HoldOnceListed, nullptr,
          "", nullptr, HKEY_LOCAL_MACHINE, InUse("Unsetup.bat")},
-        {"HolderWithAnEmptyName", DefaultInstallDir, InUse("options.exe"), "", 0,
-         [](FaultRun *run) { HoldWithStandIn(run, "options.exe"); }, NoHolderLogged,
-         "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, InUse("options.exe")},
-        {"HolderNameWithControlCharacters", DefaultInstallDir, InUse("calm.mid", "NimbetPlayer"),
-         "", 0, [](FaultRun *run) { HoldWithStandIn(run, "calm.mid"); },
+        {"HolderWithAnEmptyName", DefaultInstallDir, InUse(options), "", 0,
+         HoldWithStandIn<options>, NoHolderLogged, "/S /LOG=" + plainLog, nullptr,
+         HKEY_LOCAL_MACHINE, InUse(options)},
+        {"HolderNameWithControlCharacters", DefaultInstallDir, InUse(calm, "NimbetPlayer"), "", 0,
+         HoldWithStandIn<calm>,
          [](FaultRun *) { EXPECT_EQ(1u, Logged("Held by NimbetPlayer, process 4242")); },
-         "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, InUse("calm.mid", "NimbetPlayer")},
-        {"HolderOfANonAsciiFolder", "c:\\e2e\\Nimb\xe9t", InUse("Notes.doc", "Nimbet Notes Editor"),
-         "", 0, [](FaultRun *run) { HoldWithStandIn(run, "Notes.doc"); }, EarlierInstallUnchanged,
-         "/S /LOG=" + plainLog + " /D=c:\\e2e\\Nimb\xe9t", nullptr, HKEY_LOCAL_MACHINE,
-         InUse("Notes.doc", "Nimbet Notes Editor")},
-        /* No one to see a window: the help in the log, the spellings of /S, the switches that
-           come with them. */
+         "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, InUse(calm, "NimbetPlayer")},
+        {"HolderOfANonAsciiFolder", "c:\\e2e\\Nimb\xe9t", InUse(notes, "Nimbet Notes Editor"), "",
+         0, HoldWithStandIn<notes>, nullptr, "/S /LOG=" + plainLog + " /D=c:\\e2e\\Nimb\xe9t",
+         nullptr, HKEY_LOCAL_MACHINE, InUse(notes, "Nimbet Notes Editor")},
+        {"UnattendedInUseNamesNoProcess", DefaultInstallDir, unsetupInUse, "", 0,
+         HoldDestinationOpen, NoHolderLogged, "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE,
+         unsetupInUse},
+        /* No one to see: the help logged, the spellings of /S and the switches that come along. */
         {"UnattendedHelp", "", helpText, "", 0, nullptr, nullptr,
          "/S /LOG=" + plainLog + " /? /Verify /D=c:\\e2e\\help"},
         {"DashOptions", "c:\\e2e\\dash", "", "c:\\e2e\\dash", 8, nullptr, nullptr,
@@ -1675,14 +1679,12 @@ std::vector<Row> Rows()
          "/S /LOG=" + ShortName(DefaultDir) + "\\NOTES.DOC"},
         {"LogWouldBeAProductFile", DefaultInstallDir, logRefused, "", 0, nullptr,
          NoInstallDirectory, "/LOG=\"c:\\e2e\\..\\NIMBET 2 ALPHA\\notes.doc\""},
+        /* Drive V: seen as a folder of C: (tests/CMakeLists.txt): its own space is asked. */
+        {"FolderOnASmallerVolume", "C:\\nimbet-volume\\Nimbet", clusterShortfall, "", 0,
+         FillToTheClusters, nullptr, "/S /LOG=" + plainLog + " /D=C:\\nimbet-volume\\Nimbet"},
         /* Faults no other row reaches. */
         {"FirstFileDamagedOverEarlierInstall", DefaultInstallDir, Told(damaged, 0), "", 0,
-         [](FaultRun *run)
-         {
-             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-             StageFiles<OneByteChanged, 0>(run);
-         },
-         EarlierInstallUnchanged, "/S /LOG=" + plainLog},
+         DamageOverEarlierInstall<0>, EarlierInstallUnchanged, "/S /LOG=" + plainLog},
         {"DigestDiffersInItsLastByte", DefaultInstallDir, Told(damaged, 7), DefaultDir, 7,
          [](FaultRun *run)
          {
@@ -1702,27 +1704,11 @@ std::vector<Row> Rows()
          },
          [](FaultRun *run) { EXPECT_FALSE(FileExists(run->mayChange_.back())); }},
         {"ListOfBackupsCannotBeWritten", DefaultInstallDir, CopyFailure(0), "", 0,
-         [](FaultRun *)
-         {
-             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-             CreateDirectoryA(InDirectory(DefaultDir, "NimSetup.$$$").c_str(), NULL);
-         },
-         EarlierInstallUnchanged, "/S /LOG=" + plainLog},
-        {"ListOfBackupsRemovedLast", DefaultInstallDir, "", DefaultDir, 8,
-         [](FaultRun *)
-         {
-             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-             Watch(DefaultDir);
-         },
+         [](FaultRun *) { EarlierInstallWithFolder("NimSetup.$$$"); }, EarlierInstallUnchanged,
+         "/S /LOG=" + plainLog},
+        {"ListOfBackupsRemovedLast", DefaultInstallDir, "", DefaultDir, 8, WatchOverEarlierInstall,
          [](FaultRun *) { EXPECT_EQ("NimSetup.$$$", RemovedNames().back()); },
          "/S /LOG=" + plainLog},
-        {"UnattendedInUseNamesNoProcess", DefaultInstallDir, unsetupInUse, "", 0,
-         HoldDestinationOpen, NoHolderLogged, "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE,
-         unsetupInUse},
-        /* Drive V: seen as a folder of C: (tests/CMakeLists.txt): its own space is asked. */
-        {"FolderOnASmallerVolume", "C:\\nimbet-volume\\Nimbet", clusterShortfall, "", 0,
-         FillToTheClusters, [](FaultRun *) { EXPECT_FALSE(DirectoryExists(clusterDir)); },
-         "/S /LOG=" + plainLog + " /D=C:\\nimbet-volume\\Nimbet"},
         {"LinkObjectCannotBeMade", DefaultInstallDir, "", DefaultDir, 8,
          [](FaultRun *run)
          {
