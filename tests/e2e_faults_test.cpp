@@ -691,7 +691,8 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
         ExpectLogFor(row, RunUnattended(row.arguments));
     else if (row.message == helpText || row.message == noLog || row.message == logRefused ||
              has("/verify ") || has("/verify\" "))
-        outcome = MessageBeforeDialog(row.arguments, ExitCodeFor(row, false));
+        EXPECT_EQ(row.message,
+                  outcome = MessageBeforeDialog(row.arguments, ExitCodeFor(row, false)));
     else
     {
         if (row.holdShare)
