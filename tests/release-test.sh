@@ -72,7 +72,8 @@ TZ=JST-9 sh "$src/scripts/make-release.sh" dist release >/dev/null
 cmp first/${zip#*/} $zip && cmp first/${iso#*/} $iso || fail "a second pack differs"
 # Without SOURCE_DATE_EPOCH the time is the source's last commit.
 (unset SOURCE_DATE_EPOCH && sh "$src/scripts/make-release.sh" dist committed >/dev/null)
-commit=$(git -C "$src" log -1 --format=%cd --date=format-local:'%Y-%m-%d %H:%M')
+# zip keeps a time in steps of two seconds and rounds an odd second up, into the next minute at :59.
+commit=$(date -u -d "@$((($(git -C "$src" log -1 --format=%ct) + 1) / 2 * 2))" +'%Y-%m-%d %H:%M')
 [ "$(unzip -l committed/${zip#*/} | grep -c " $commit ")" -eq 10 ] || fail "not the commit's time $commit: $(unzip -l committed/${zip#*/})"
 
 # With RELEASE_URL a winget manifest of the zip, readable by all whatever the umask; the checksums
