@@ -95,6 +95,26 @@ LONG TakeProgramFiles(void)
     return 0;
 }
 
+/* The log /LOG asks for, made afresh unless it would replace a product file in InstallDir; 0
+ * when it is refused or cannot be made, which the user is told. */
+int StartLog(const Options *options)
+{
+    if (!options->log)
+        return 1;
+    if (NamesProductFile(options->log, options->logLength))
+    {
+        TellUser(NULL,
+                 "Could not create the setup log: it would replace a file of " PRODUCT_NAME ".");
+        return 0;
+    }
+    if (!OpenLog(options->log, options->logLength))
+    {
+        TellUser(NULL, "Could not create the setup log.");
+        return 0;
+    }
+    return 1;
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
@@ -130,17 +150,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     int length = options.directoryLength;
     const char *refused = value ? TakeDirectory(&value, &length) : NULL;
     int directoryFits = value ? !refused : !programFiles;
-    if (options.log && NamesProductFile(options.log, options.logLength))
-    {
-        TellUser(NULL,
-                 "Could not create the setup log: it would replace a file of " PRODUCT_NAME ".");
+    if (!StartLog(&options))
         return ExitFailed;
-    }
-    if (options.log && !OpenLog(options.log, options.logLength))
-    {
-        TellUser(NULL, "Could not create the setup log.");
-        return ExitFailed;
-    }
     if (hidden)
         Log("No one can see this session's windows: running as with /S");
     LogIgnoredOptions(&options);
