@@ -107,6 +107,27 @@ int FindTokenCalls(TokenCalls *calls)
            FindCall(advapi, "GetTokenInformation", &calls->getInformation);
 }
 
+int FindStationCalls(StationCalls *calls)
+{
+    /* Imported already, for the dialog. */
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    return FindCall(user, "GetProcessWindowStation", &calls->getProcessStation) &&
+           FindCall(user, "GetUserObjectInformationA", &calls->getObjectInformation);
+}
+
+int FindWideNameCalls(WideNameCalls *calls)
+{
+    HMODULE kernel = GetModuleHandleA(KernelLibrary);
+    return FindCall(kernel, "GetModuleFileNameW", &calls->getModuleFileName) &&
+           FindCall(kernel, "GetShortPathNameW", &calls->getShortPathName);
+}
+
+DiskFreeSpaceExCall FindDiskFreeSpaceEx(void)
+{
+    DiskFreeSpaceExCall call;
+    return FindCall(GetModuleHandleA(KernelLibrary), "GetDiskFreeSpaceExA", &call) ? call : NULL;
+}
+
 MoveFileExCall FindMoveFileEx(void)
 {
     MoveFileExCall moveEx;

@@ -57,6 +57,24 @@ struct TokenCalls
 
 typedef BOOL(WINAPI *MoveFileExCall)(LPCSTR from, LPCSTR to, DWORD flags);
 
+/* Window stations (NT's USER32; Windows 9x has none, and everything there is on screen). */
+struct StationCalls
+{
+    HWINSTA(WINAPI *getProcessStation)(void);
+    BOOL(WINAPI *getObjectInformation)
+    (HANDLE object, int type, PVOID information, DWORD size, LPDWORD needed);
+};
+
+/* The program's own path in full and its short form (NT's KERNEL32). */
+struct WideNameCalls
+{
+    DWORD(WINAPI *getModuleFileName)(HMODULE module, LPWSTR path, DWORD size);
+    DWORD(WINAPI *getShortPathName)(LPCWSTR path, LPWSTR shortPath, DWORD size);
+};
+
+typedef BOOL(WINAPI *DiskFreeSpaceExCall)(LPCSTR directory, PULARGE_INTEGER available,
+                                          PULARGE_INTEGER total, PULARGE_INTEGER free);
+
 /* Takes the program's own folder and the current directory out of the DLL search, where the
  * platform allows it. Called first thing, before any library is loaded. */
 void RestrictDllSearch(void);
@@ -85,6 +103,16 @@ int LoadRestartCalls(RestartCalls *calls);
 
 /* Finds ADVAPI32's token calls; 0 when any is missing. */
 int FindTokenCalls(TokenCalls *calls);
+
+/* Finds USER32's window station calls; 0 when any is missing. */
+int FindStationCalls(StationCalls *calls);
+
+/* Finds KERNEL32's wide module and short name calls; 0 when any is missing. Windows 9x
+ * exports stubs that fail. */
+int FindWideNameCalls(WideNameCalls *calls);
+
+/* KERNEL32's GetDiskFreeSpaceExA (Windows 95 OSR2 and NT 4 on); NULL where it is missing. */
+DiskFreeSpaceExCall FindDiskFreeSpaceEx(void);
 
 /* KERNEL32's MoveFileExA; NULL where it is missing. Windows 9x exports a stub that fails with
  * ERROR_CALL_NOT_IMPLEMENTED. */

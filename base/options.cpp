@@ -1,49 +1,85 @@
 /*
  * The command line's words. /D runs to the end of the line, so a directory may
  * hold spaces; /LOG's value is in quotes or runs to the next blank; the last
- * /LOG counts. A word quoted at one end only is no option.
+ * /LOG counts. A word quoted at one end only is no option. Every option may
+ * begin with '-' as well, as the other installers' switches often do.
  */
 #include <windows.h>
+#include "base/log.h"
 #include "base/options.h"
 
 namespace
 {
 
-/* Whether text begins with name, which is given in lower case, in any case. */
+/* Switches of other installers that ask for what an unattended run does anyway: no message
+   boxes, no restart, no "do you wish to continue", no Cancel button. */
+const char *const Companions[] = {"/SUPPRESSMSGBOXES", "/NORESTART", "/SP-", "/NOCANCEL"};
+
+int IsOptionStart(char c)
+{
+    return c == '/' || c == '-';
+}
+
+/* Whether text begins with name (given with '/' first), in any case. A word holds no byte
+   below '!', so a name's digits and marks ("-=?") match only themselves when case is folded. */
 int IsOption(const char *text, const char *name)
 {
-    for (; *name; name++, text++)
+    if (!IsOptionStart(*text))
+        return 0;
+    for (name++, text++; *name; name++, text++)
     {
-        if ((*text | 0x20) != *name) /* ASCII lower case */
+        if ((*text | 0x20) != (*name | 0x20))
             return 0;
     }
     return 1;
 }
 
-/* Whether the word, length bytes, is name (lower case) whole, in any case. */
+/* Whether the word, length bytes, is name whole, in any case. */
 int IsWord(const char *word, int length, const char *name)
 {
     return length == lstrlenA(name) && IsOption(word, name);
 }
 
+/* The first of names (count of them) that the word is, or -1. */
+int WhichWord(const char *word, int length, const char *const *names, int count)
+{
+    for (int i = 0; i < count; i++)
+    {
+        if (IsWord(word, length, names[i]))
+            return i;
+    }
+    return -1;
+}
+
 /* /S and the spellings administrators know from other installers. */
 int IsSilentWord(const char *word, int length)
 {
-    static const char *const names[] = {"/s", "/silent", "/verysilent", "/quiet", "/q"};
-    for (const char *name : names)
-    {
-        if (IsWord(word, length, name))
-            return 1;
-    }
-    return 0;
+    static const char *const names[] = {"/s", "/silent", "/verysilent", "/quiet", "/q", "/qn"};
+    return WhichWord(word, length, names, sizeof names / sizeof *names) >= 0;
 }
 
-/* The end of the word at text: the first blank outside double quotes. */
+/* An option that takes no value, which a tool may run into the next one ("/S/D=c:\x"). */
+int IsFlag(const char *word, int length)
+{
+    return IsSilentWord(word, length) || IsWord(word, length, "/verify") ||
+           IsWord(word, length, "/allusers") || IsWord(word, length, "/?") ||
+           IsWord(word, length, "/help") ||
+           WhichWord(word, length, Companions, sizeof Companions / sizeof *Companions) >= 0;
+}
+
+/* The end of the word at text: the first blank outside double quotes, or where a flag ends
+   in the start of another option. */
 const char *WordEnd(const char *text)
 {
-    for (int quoted = 0; *text != '\0' && (quoted || !EndsWord(*text)); text++)
-        quoted ^= *text == '"';
-    return text;
+    const char *end = text;
+    for (int quoted = 0; *end != '\0' && (quoted || !EndsWord(*end)); end++)
+        quoted ^= *end == '"';
+    for (const char *next = text + 1; next < end; next++)
+    {
+        if (IsOptionStart(*next))
+            return IsFlag(text, (int)(next - text)) ? next : end;
+    }
+    return end;
 }
 
 } // namespace
@@ -80,11 +116,13 @@ void ReadOptions(const char *word, int takes, Options *options)
     const char *last = word + lstrlenA(word);
     while (last > word && EndsWord(last[-1]))
         last--;
-    for (const char *end; word < last; word = end + 1)
+    for (const char *end; word < last; word = end)
     {
         end = WordEnd(word);
         int length = (int)(end - word);
         const char *option = Unquote(word, &length);
+        int companion =
+            WhichWord(option, length, Companions, sizeof Companions / sizeof *Companions);
         if ((takes & TakesDirectory) && IsOption(option, "/d="))
         {
             /* Less a quoted option's closing quote, which ends the line. */
@@ -101,13 +139,29 @@ void ReadOptions(const char *word, int takes, Options *options)
             options->silent = 1;
         else if ((takes & TakesVerify) && IsWord(option, length, "/verify"))
             options->verify = 1;
+        else if ((takes & TakesDirectory) && IsWord(option, length, "/allusers"))
+            options->allUsers = 1;
         else if (IsWord(option, length, "/?") || IsWord(option, length, "/help"))
             options->help = 1;
-        else if (!options->unknown && (word[0] == '/' || (word[0] == '"' && word[1] == '/')))
+        else if (companion >= 0)
+            options->ignored |= 1u << companion;
+        else if (!options->unknown &&
+                 (IsOptionStart(word[0]) || (word[0] == '"' && IsOptionStart(word[1]))))
         {
             /* Quoted at one end only, a word is no option either. */
             options->unknown = word;
             options->unknownLength = (int)(end - word);
         }
+        while (end < last && EndsWord(*end))
+            end++;
+    }
+}
+
+void LogIgnoredOptions(const Options *options)
+{
+    for (int i = 0; i < (int)(sizeof Companions / sizeof *Companions); i++)
+    {
+        if ((options->ignored >> i) & 1)
+            Log("Ignored %s, which asks for what the setup does anyway", Companions[i]);
     }
 }

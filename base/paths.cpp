@@ -7,6 +7,8 @@
 #include <windows.h>
 #include "base/paths.h"
 #include "base/format.h"
+#include "base/libraries.h"
+#include "base/product.h"
 #include "base/state.h"
 
 namespace
@@ -38,6 +40,42 @@ int JoinPath(char *base, const char *name)
     return 1;
 }
 
+int WideToPath(const WCHAR *wide, char *path)
+{
+    /* Back and forth, which also catches a character given a look-alike (an a for an a with a
+       macron). */
+    WCHAR back[PathSize];
+    int i = 0;
+    if (!WideCharToMultiByte(CP_ACP, 0, wide, -1, path, PathSize, NULL, NULL) ||
+        !MultiByteToWideChar(CP_ACP, 0, path, -1, back, PathSize))
+        return 0;
+    while (back[i] == wide[i] && wide[i])
+        i++;
+    return back[i] == wide[i];
+}
+
+namespace
+{
+
+/* Whether two records are of one file: its volume and index. An index of 0 (Win32s, some
+   network redirectors) tells nothing and never matches. */
+int IsSameRecord(const BY_HANDLE_FILE_INFORMATION *one, const BY_HANDLE_FILE_INFORMATION *other)
+{
+    return (one->nFileIndexLow | one->nFileIndexHigh) != 0 &&
+           one->nFileIndexLow == other->nFileIndexLow &&
+           one->nFileIndexHigh == other->nFileIndexHigh &&
+           one->dwVolumeSerialNumber == other->dwVolumeSerialNumber;
+}
+
+/* The full path of path, its dots and drive-relative parts resolved, in a PathSize buffer. */
+int FullPath(const char *path, char *full)
+{
+    DWORD length = GetFullPathNameA(path, PathSize, full, NULL);
+    return length > 0 && length < PathSize;
+}
+
+} // namespace
+
 void GetSourceDirectory(void)
 {
     /* Older systems leave a truncated module path unterminated. */
@@ -47,6 +85,31 @@ void GetSourceDirectory(void)
 
     char *cut = LastSeparator(SourceDir, '/');
     *(cut ? cut : SourceDir) = '\0';
+}
+
+/*
+ * NT keeps the program's path in Unicode, and the ANSI answer puts a question
+ * mark for every character the code page lacks: a folder in the user's
+ * temporary folder, which holds the user's name, can be such. The short name
+ * is ASCII where the volume has short names. Windows 9x keeps the ANSI path
+ * itself and exports only stubs that fail.
+ */
+int FitSourceDirectory(void)
+{
+    WideNameCalls calls;
+    WCHAR wide[PathSize];
+    WCHAR shortName[PathSize];
+    DWORD length = 0;
+    if (!FindWideNameCalls(&calls) ||
+        (length = calls.getModuleFileName(Instance, wide, PathSize)) == 0 || length >= PathSize)
+        return 1;
+    while (length > 0 && wide[length - 1] != '\\' && wide[length - 1] != '/')
+        length--;
+    wide[length > 0 ? length - 1 : 0] = 0;
+    if (WideToPath(wide, SourceDir))
+        return 1;
+    length = calls.getShortPathName(wide, shortName, PathSize);
+    return length > 0 && length < PathSize && WideToPath(shortName, SourceDir);
 }
 
 int StripLastComponent(char *path)
@@ -88,4 +151,30 @@ int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *informatio
     int read = GetFileInformationByHandle(file, information);
     CloseHandle(file);
     return read;
+}
+
+int NamesProductFile(const char *path, int length)
+{
+    char given[PathSize];
+    char full[PathSize];
+    BY_HANDLE_FILE_INFORMATION log;
+    if (!CopyBytes(given, PathSize, path, length))
+        return 0;
+    /* An existing file is known by its volume and index, in any spelling of its name; one still
+       to be made only by its full name. */
+    int exists = ReadFileInformation(given, &log);
+    if (!exists && !FullPath(given, full))
+        return 0;
+    for (int index = 0; index < ProductFileCount; index++)
+    {
+        char product[PathSize];
+        char productFull[PathSize];
+        BY_HANDLE_FILE_INFORMATION file;
+        if (!FormPath(product, InstallDir, ProductFiles[index]))
+            continue;
+        if (exists ? ReadFileInformation(product, &file) && IsSameRecord(&log, &file)
+                   : FullPath(product, productFull) && lstrcmpiA(full, productFull) == 0)
+            return 1;
+    }
+    return 0;
 }

@@ -1,7 +1,7 @@
 /*
- * Path helpers shared by the whole setup: joining a directory and a file name,
- * finding the directory the setup runs from, and cutting the last component off
- * a path. All work in place on PathSize buffers, never allocate, and find
+ * Path helpers shared by both programs: joining a directory and a file name,
+ * finding the directory the program runs from, and cutting the last component
+ * off a path. All work in place on PathSize buffers, never allocate, and find
  * separators character by character in the active code page.
  */
 #ifndef BASE_PATHS_H
@@ -18,6 +18,21 @@ int JoinPath(char *base, const char *name);
 
 /* Fills SourceDir with the directory of the running program, without a trailing separator. */
 void GetSourceDirectory(void);
+
+/*
+ * After GetSourceDirectory: on NT, a folder whose name the active code page
+ * cannot hold is taken by its short name instead. Returns 0 where even that
+ * cannot be had (SourceDir then names no folder).
+ */
+int FitSourceDirectory(void);
+
+/* Whether the wide path fits the active code page: 1 with it in path (a PathSize buffer),
+ * 0 when a character of it has no place there or it does not fit. */
+int WideToPath(const WCHAR *wide, char *path);
+
+/* Whether the length bytes of path name a product file in InstallDir: the same file where one
+ * is there, else the same full path. */
+int NamesProductFile(const char *path, int length);
 
 /* Cuts path at its last backslash (never one at index 0). Returns 1, or 0 with path unchanged. */
 int StripLastComponent(char *path);

@@ -13,6 +13,7 @@
 #include "base/product.h"
 #include "base/state.h"
 #include "install/copy.h"
+#include "install/inuse.h"
 #include "install/rollback.h"
 #include "install/sourcecheck.h"
 
@@ -73,17 +74,22 @@ void RemoveDownloadMark(const char *path)
 /*
  * Copies one file over whatever is at destination, unless both name the same
  * file. An earlier file there is first moved to its backup; *moved is set once
- * it is.
+ * it is, *held where another program holds it.
  */
 int CopyOneFile(const char *source, const char *destination, const char *backup, int earlier,
-                int *moved)
+                int *moved, int *held)
 {
+    DWORD error = 0;
     if (IsSameFile(source, destination))
         return 1;
     if (earlier)
     {
-        if (!MoveAside(destination, backup))
+        /* Opened by another program since the check found it free. */
+        if (!MoveAside(destination, backup, &error))
+        {
+            *held = IsHeldError(error);
             return 0;
+        }
         *moved = 1;
     }
     if (!CopyFileA(source, destination, FALSE))
@@ -101,6 +107,8 @@ int CopyProductFiles(const DigestTable *table, unsigned earlier, CopyProgress pr
     FilesCopied = 0;
     outcome->failedRow = BeginBackups(earlier, &moved);
     outcome->damaged = 0;
+    outcome->held = 0;
+    outcome->unread = 0;
     outcome->allPutBack = 1;
     if (outcome->failedRow >= 0)
         return 0;
@@ -115,16 +123,18 @@ int CopyProductFiles(const DigestTable *table, unsigned earlier, CopyProgress pr
             FormPath(source, SourceDir, name) && FormDestination(index, destination, backup);
 
         progress(Percentage());
-        int copied = formed && CopyOneFile(source, destination, backup,
-                                           ((earlier & ~moved) >> index) & 1, &wasMoved);
+        int copied =
+            formed && CopyOneFile(source, destination, backup, ((earlier & ~moved) >> index) & 1,
+                                  &wasMoved, &outcome->held);
         moved |= wasMoved << index;
         /* A read-only source would otherwise arrive read-only. */
         if (copied)
             SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-        /* Read back as it lies on the drive, which is what the product will run. */
-        if (copied && !MatchesRecord(table, destination, index))
+        /* Read back as it lies on the drive, which is what the product will run; one that could
+           not be read (a scanner holding it) is not known to be damaged. */
+        if (copied && !MatchesRecord(table, destination, index, &outcome->unread))
         {
-            outcome->damaged = 1;
+            outcome->damaged = !outcome->unread;
             copied = 0;
         }
         if (!copied)

@@ -19,6 +19,8 @@ struct CopyOutcome
 {
     int failedRow;  /* the file that failed, or -1 */
     int damaged;    /* its copy did not match the table */
+    int held;       /* another program held its earlier file, which stayed as it was */
+    DWORD unread;   /* its copy could not be read back to be compared: the system's error */
     int allPutBack; /* over an earlier install, every earlier file is back as it was */
 };
 

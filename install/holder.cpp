@@ -20,6 +20,20 @@ enum
     HolderRows = 4
 };
 
+/* An application's name without its control characters, which would break the message's and
+   the log's lines, and ended within its field; 0 when nothing is left. */
+int DropControls(WCHAR *name)
+{
+    int kept = 0;
+    for (int i = 0; i < CCH_RM_MAX_APP_NAME && name[i]; i++)
+    {
+        if (name[i] >= 0x20 && (name[i] < 0x7F || name[i] > 0x9F))
+            name[kept++] = name[i];
+    }
+    name[kept] = 0;
+    return kept > 0;
+}
+
 /* The first holder of path that the session names; 0 when it names none. A name too long
    for holder is none either: cut, it could name another program. */
 int AskSession(const RestartCalls *calls, DWORD session, const char *path, char *holder,
@@ -34,6 +48,7 @@ int AskSession(const RestartCalls *calls, DWORD session, const char *path, char 
     if (!MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, PathSize) ||
         calls->registerResources(session, 1, files, 0, NULL, 0, NULL) != ERROR_SUCCESS ||
         calls->getList(session, &needed, &count, found, &reasons) != ERROR_SUCCESS || count == 0 ||
+        !DropControls(found[0].strAppName) ||
         !WideCharToMultiByte(CP_ACP, 0, found[0].strAppName, -1, holder, HolderSize, NULL, NULL))
         return 0;
     *processId = found[0].Process.dwProcessId;

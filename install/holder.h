@@ -16,7 +16,8 @@ enum
 /*
  * The name of the first program that holds path open, in holder (HolderSize
  * bytes), and its process id, or 0 where none is given. Where Restart Manager
- * is missing (Windows 95 to XP), fails or names none, the name is "another program".
+ * is missing (Windows 95 to XP), fails or names none, or gives an empty name,
+ * the name is "another program"; control characters are dropped from a name.
  */
 void FindHolder(const char *path, char *holder, DWORD *processId);
 

@@ -77,6 +77,55 @@ int IsDirectory(const char *path)
 }
 
 /*
+ * The nearest folder of path that exists, no higher than its root, ending in
+ * a backslash, in a PathSize buffer: where the directory will be made, and
+ * so on the volume that must hold its files. 0 when none exists.
+ */
+int FindExistingFolder(const char *path, const char *root, char *folder)
+{
+    /* A strip leaves the root without its backslash. */
+    int least = lstrlenA(root) - 1;
+    CopyPath(folder, path);
+    while (!IsDirectory(folder))
+    {
+        if (!StripLastComponent(folder) || lstrlenA(folder) < least)
+            return 0;
+    }
+    return JoinPath(folder, "");
+}
+
+/*
+ * A folder on a drive can be another, smaller volume (a mounted folder, or a
+ * junction to one): the free space of InstallDir's nearest existing folder
+ * below root, in clusters of clusterBytes, goes to freeClusters where the
+ * system can tell it for a folder (Windows 95 OSR2 and NT 4 on; a plain
+ * Windows 95 has no such folders).
+ */
+void AskFolderSpace(const char *root, DWORD clusterBytes, DWORD *freeClusters)
+{
+    char folder[PathSize];
+    ULARGE_INTEGER available;
+    ULARGE_INTEGER total;
+    ULARGE_INTEGER free;
+    DiskFreeSpaceExCall freeSpaceEx = FindDiskFreeSpaceEx();
+    if (!freeSpaceEx || clusterBytes == 0 || !FindExistingFolder(InstallDir, root, folder))
+        return;
+    if (!freeSpaceEx(folder, &available, &total, &free))
+    {
+        LogFailure("GetDiskFreeSpaceExA", folder, NULL, 0);
+        return;
+    }
+    /* A cluster is a power of two bytes on every file system: shifting divides by it without
+       the 64-bit division, which a program without a C runtime lacks. */
+    int shift = 0;
+    while (shift < 31 && (1UL << shift) < clusterBytes)
+        shift++;
+    ULONGLONG clusters = available.QuadPart >> shift;
+    if ((1UL << shift) == clusterBytes)
+        *freeClusters = clusters > 0xFFFFFFFF ? 0xFFFFFFFF : (DWORD)clusters;
+}
+
+/*
  * Windows drops a trailing space or dot when it creates a folder, so the files
  * would then go to a folder of another name or to none. Lead bytes of
  * double-byte characters are never a space or a dot.
@@ -170,6 +219,7 @@ int CheckDiskSpace(const DigestTable *table, long *shortfall)
     if (!GetDiskFreeSpaceA(root[0] ? root : NULL, &sectorsPerCluster, &bytesPerSector,
                            &freeClusters, &totalClusters))
         return !LogFailure("GetDiskFreeSpaceA", root, NULL, 0);
+    AskFolderSpace(root, sectorsPerCluster * bytesPerSector, &freeClusters);
     /* In clusters: the product of the two can pass 32 bits, which the log's numbers cannot. */
     Log("Free: %lu clusters of %lu bytes", freeClusters, sectorsPerCluster * bytesPerSector);
     return EnoughFreeSpace(sectorsPerCluster, bytesPerSector, freeClusters, table, shortfall);

@@ -18,10 +18,11 @@ extern char ScratchPath[PathSize];
 int PickFolder(HWND owner, char *path);
 
 /*
- * Tests the drive of InstallDir for the space EnoughFreeSpace asks. Returns 1
- * on pass, or 0 with the bytes missing in shortfall. A drive whose free space
- * cannot be learned passes: creating the directory and copying the files
- * report what is really wrong there.
+ * Tests the volume that will hold InstallDir (that of its nearest existing
+ * folder, where the system can tell, else its drive's) for the space
+ * EnoughFreeSpace asks. Returns 1 on pass, or 0 with the bytes missing in
+ * shortfall. A drive whose free space cannot be learned passes: creating the
+ * directory and copying the files report what is really wrong there.
  */
 int CheckDiskSpace(const DigestTable *table, long *shortfall);
 

@@ -4,6 +4,7 @@
  * without sharing shows that before the copy begins.
  */
 #include <windows.h>
+#include "base/format.h"
 #include "base/log.h"
 #include "base/paths.h"
 #include "base/product.h"
@@ -20,12 +21,6 @@ enum
     HeldRetries = 4,
     HeldRetryMs = 500
 };
-
-/* Only another program's handle or lock keeps a file: anything else will not pass by waiting. */
-int IsHeldError(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-}
 
 /*
  * Whether the product file at destination can be replaced: opened for writing
@@ -60,6 +55,24 @@ DWORD TryToReplaceSoon(const char *destination, DWORD attributes)
 
 } // namespace
 
+/* Only another program's handle or lock keeps a file: anything else will not pass by waiting. */
+int IsHeldError(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+void NameHolder(HeldFile *held)
+{
+    char path[PathSize];
+    held->processId = 0;
+    FormatText(held->holder, HolderSize, "another program");
+    if (!FormPath(path, InstallDir, ProductFiles[held->row]))
+        return;
+    FindHolder(path, held->holder, &held->processId);
+    if (held->processId)
+        Log("Held by %s, process %lu", held->holder, held->processId);
+}
+
 int CheckEarlierFiles(unsigned *earlier, HeldFile *held)
 {
     return CheckEarlierFilesExcept(0, earlier, held);
@@ -83,9 +96,7 @@ int CheckEarlierFilesExcept(unsigned skipped, unsigned *earlier, HeldFile *held)
             return EarlierFileRefused;
         if (held->error)
         {
-            FindHolder(destination, held->holder, &held->processId);
-            if (held->processId)
-                Log("Held by %s, process %lu", held->holder, held->processId);
+            NameHolder(held);
             return EarlierFileHeld;
         }
     }

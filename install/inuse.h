@@ -26,6 +26,14 @@ struct HeldFile
     DWORD processId;         /* held: its process id, 0 where none is known */
 };
 
+/* Whether a failed open or move of a file says that another program holds it (a sharing or
+ * lock violation), which it may soon stop doing. */
+int IsHeldError(DWORD error);
+
+/* Asks who holds the product file of held's row in InstallDir into held (logged with its
+ * process id where one is known). */
+void NameHolder(HeldFile *held);
+
 /*
  * Checks every product file in InstallDir, each held one again for a moment
  * (a scanner lets go soon), and sets a bit in earlier for each row that has a

@@ -237,11 +237,12 @@ int BeginBackups(unsigned earlier, unsigned *moved)
     return -1;
 }
 
-int MoveAside(const char *destination, const char *backup)
+int MoveAside(const char *destination, const char *backup, DWORD *error)
 {
-    if (!MoveFileA(destination, backup))
-        return LogFailure("MoveFileA", destination, backup, 0);
-    return 1;
+    if (MoveFileA(destination, backup))
+        return 1;
+    *error = GetLastError();
+    return LogFailure("MoveFileA", destination, backup, *error);
 }
 
 int Settle(unsigned earlier, unsigned moved, int putBack)

@@ -9,6 +9,8 @@
 #ifndef INSTALL_ROLLBACK_H
 #define INSTALL_ROLLBACK_H
 
+#include <windows.h>
+
 /*
  * Forms the destination of row index in InstallDir and backup, the name its
  * earlier file keeps while the copy runs (both PathSize buffers); 0 when
@@ -35,10 +37,10 @@ void RemoveRunsFile(int index, const char *path);
 
 /*
  * Moves the earlier file at destination to backup, attributes and all; 0 when
- * it cannot, also when anything stands at backup: what no list names is the
- * user's.
+ * it cannot, with the system's error in error, also when anything stands at
+ * backup: what no list names is the user's.
  */
-int MoveAside(const char *destination, const char *backup);
+int MoveAside(const char *destination, const char *backup, DWORD *error);
 
 /*
  * Every row after the copy: with putBack, as it was before this run (a file

@@ -24,11 +24,14 @@ enum
 
 BYTE ReadBuffer[ReadBufferBytes];
 
+/* The system's error of the last open or read here that failed. */
+DWORD ReadError;
+
 HANDLE OpenToRead(const char *path)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)
-        LogFailure("CreateFileA", path, NULL, 0);
+        LogFailure("CreateFileA", path, NULL, ReadError = GetLastError());
     return file;
 }
 
@@ -41,7 +44,7 @@ int DigestOfFile(HANDLE file, const char *path, BYTE *result)
     {
         DWORD read = 0;
         if (!ReadFile(file, ReadBuffer, ReadBufferBytes, &read, NULL))
-            return LogFailure("ReadFile", path, NULL, 0);
+            return LogFailure("ReadFile", path, NULL, ReadError = GetLastError());
         if (read == 0)
             break;
         AddToDigest(&digest, ReadBuffer, read);
@@ -111,14 +114,16 @@ int CheckSourceFiles(const DigestTable *table, int whole, SourceProblem *problem
     return 1;
 }
 
-int MatchesRecord(const DigestTable *table, const char *path, int index)
+int MatchesRecord(const DigestTable *table, const char *path, int index, DWORD *error)
 {
-    if (!table->filled)
-        return 1;
-    HANDLE file = OpenToRead(path);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    int matches = HasRecord(file, path, table->files[index], 1);
-    CloseHandle(file);
+    ReadError = 0;
+    int matches = !table->filled;
+    HANDLE file = matches ? INVALID_HANDLE_VALUE : OpenToRead(path);
+    if (file != INVALID_HANDLE_VALUE)
+    {
+        matches = HasRecord(file, path, table->files[index], 1);
+        CloseHandle(file);
+    }
+    *error = ReadError;
     return matches;
 }

@@ -35,7 +35,8 @@ struct SourceProblem
 int CheckSourceFiles(const DigestTable *table, int whole, SourceProblem *problem);
 
 /* Whether the file at path is row index's by the table's size and digest; 1 where table is
- * unfilled. */
-int MatchesRecord(const DigestTable *table, const char *path, int index);
+ * unfilled. 0 otherwise, with the system's error in error where it could not be read (another
+ * program holds it, say), and 0 there where it was read and differs. */
+int MatchesRecord(const DigestTable *table, const char *path, int index, DWORD *error);
 
 #endif

@@ -63,7 +63,10 @@ SOURCE_DATE_EPOCH=$epoch xorriso -as mkisofs -quiet -r -J -V "$(printf '%.32s' "
 
 # The three files of a multi-file winget manifest (schema 1.6.0): winget unpacks
 # the zip and runs the setup in it. The uninstall entry's key is the product's
-# name, which is what winget matches as the product code.
+# name, which is what winget matches as the product code. A machine-wide install
+# goes under Program Files (/ALLUSERS, in Custom, which winget always passes)
+# unless the user gives --location: winget puts InstallLocation's /D= after
+# every other switch, where it must be.
 id="$product_publisher.$(echo "$product_name" | tr -d ' ')"
 write_manifest() { # the file's name after the identifier, the manifest type; the fields on stdin
     file="$work/out/winget/$id$1.yaml"
@@ -98,6 +101,7 @@ InstallerSwitches:
   Silent: /S
   SilentWithProgress: /S
   Log: /LOG="<LOGPATH>"
+  Custom: /ALLUSERS
   InstallLocation: /D="<INSTALLPATH>"
 ExpectedReturnCodes:
   - InstallerReturnCode: 1

@@ -3,7 +3,10 @@
 # mapped as a drive letter of the rig's Wine prefix, so that code under test
 # meets a drive that is really short of space.
 #
-#   small-drive.sh mount RIGDIR LETTER SIZE   mount a SIZE tmpfs (mount's size=, e.g. 3m), map LETTER:
+#   small-drive.sh mount RIGDIR LETTER SIZE [FOLDER]
+#                                             mount a SIZE tmpfs (mount's size=, e.g. 3m), map LETTER:,
+#                                             and with FOLDER show it as C:\FOLDER too, a folder on
+#                                             drive C: that is another volume (a mounted folder)
 #   small-drive.sh umount RIGDIR LETTER       unmap and unmount it
 #   small-drive.sh umount-all RIGDIR          every small drive of the rig
 #
@@ -22,6 +25,7 @@ drives="$rig/drives"
 unmap() {
     letter=$1
     rm -f "$rig/prefix/dosdevices/$letter:"
+    [ ! -f "$drives/$letter.folder" ] || rm -f "$rig/prefix/drive_c/$(cat "$drives/$letter.folder")" "$drives/$letter.folder"
     if mountpoint -q "$drives/$letter" 2>/dev/null; then
         umount "$drives/$letter" || umount -l "$drives/$letter"
     fi
@@ -31,8 +35,8 @@ unmap() {
 
 case $action in
 mount)
-    [ $# -eq 4 ] || usage
-    letter=$(echo "$3" | tr 'A-Z' 'a-z') size=$4
+    [ $# -eq 4 ] || [ $# -eq 5 ] || usage
+    letter=$(echo "$3" | tr 'A-Z' 'a-z') size=$4 folder=${5:-}
     [ -d "$rig/prefix/dosdevices" ] || { echo "small-drive: $rig has no Wine prefix" >&2; exit 1; }
     unmap "$letter" # left over from an interrupted run
     mkdir -p "$drives/$letter"
@@ -44,6 +48,11 @@ mount)
     fi
     ln -s "$drives/$letter" "$rig/prefix/dosdevices/$letter:"
     echo "small-drive: drive $letter: is a $size tmpfs at $drives/$letter"
+    if [ -n "$folder" ]; then
+        echo "$folder" >"$drives/$letter.folder"
+        ln -s "$drives/$letter" "$rig/prefix/drive_c/$folder"
+        printf 'small-drive: and as C:\\%s\n' "$folder"
+    fi
     ;;
 umount)
     [ $# -eq 3 ] || usage
@@ -53,6 +62,7 @@ umount-all)
     for dir in "$drives"/*; do
         case $dir in
         *.unavailable) rm -f "$dir" ;;
+        *.folder) ;;
         *) [ ! -d "$dir" ] || unmap "$(basename "$dir")" ;;
         esac
     done

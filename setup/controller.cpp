@@ -79,6 +79,23 @@ int IsSupportedWindowsTold(void)
     return 0;
 }
 
+/* The system's text for error, without the blank the system leaves at its end. */
+void FormatReason(char *reason, int size, DWORD error)
+{
+    FormatSystemText(reason, size, error);
+    for (int length = lstrlenA(reason); length > 0 && reason[length - 1] == ' ';)
+        reason[--length] = '\0';
+}
+
+/* Asks the user to close the program that holds a file; 1 on Retry. */
+int AskToClose(HWND dialog, const HeldFile *held)
+{
+    char message[MessageSize];
+    FormatText(message, sizeof message, "%s is in use by %s. Close that program, then press Retry.",
+               ProductFiles[held->row], held->holder);
+    return AskRetry(dialog, message);
+}
+
 /* The check of the setup's files: what failed, told as its kind of failure. */
 void TellSourceProblem(HWND owner, const SourceProblem *problem)
 {
@@ -106,17 +123,13 @@ int WaitForEarlierFiles(HWND dialog, unsigned *earlier)
     int found;
     while ((found = CheckEarlierFiles(earlier, &held)) == EarlierFileHeld)
     {
-        char message[MessageSize];
-        FormatText(message, sizeof message,
-                   "%s is in use by %s. Close that program, then press Retry.",
-                   ProductFiles[held.row], held.holder);
-        if (!AskRetry(dialog, message))
+        if (!AskToClose(dialog, &held))
             return Unattended ? ExitInUse : ExitCancelled;
     }
     if (found == EarlierFileRefused)
     {
         char reason[256];
-        FormatSystemText(reason, sizeof reason, held.error);
+        FormatReason(reason, sizeof reason, held.error);
         Tell(dialog, "Could not replace %s: %s", ProductFiles[held.row], reason);
         return ExitFailed;
     }
@@ -132,11 +145,45 @@ void ShowCopyProgress(int percentage)
  * files are, which matters most then. */
 void TellCopyFailure(HWND dialog, const CopyOutcome *outcome)
 {
+    char reason[256];
     const char *format = outcome->damaged ? DamagedFileText : "Could not copy %s";
+    FormatReason(reason, sizeof reason, outcome->unread);
+    if (outcome->unread)
+        format = "Could not check %s after copying it: %s";
     if (!outcome->allPutBack)
         format = "Could not copy %s. Some earlier files could not be put back: they are in the "
                  "install folder, with ~ as the last letter of their names.";
-    Tell(dialog, format, ProductFiles[outcome->failedRow]);
+    Tell(dialog, format, ProductFiles[outcome->failedRow], reason);
+}
+
+/*
+ * Every earlier file replaceable, then the copy. A file that another program
+ * opened after the check stops the copy with everything put back: that is a
+ * file in use as any other, asked about again until the user cancels.
+ * Returns the exit code the copy leaves, ExitInstalled once all is in place.
+ */
+int CopyWhenFree(HWND dialog)
+{
+    for (;;)
+    {
+        unsigned earlier;
+        CopyOutcome outcome;
+        int code = WaitForEarlierFiles(dialog, &earlier);
+        if (code != ExitInstalled)
+            return code;
+        if (CopyProductFiles(&Digests, earlier, ShowCopyProgress, &outcome))
+            return ExitInstalled;
+        if (!outcome.held || !outcome.allPutBack)
+        {
+            TellCopyFailure(dialog, &outcome);
+            return ExitFailed;
+        }
+        HeldFile held;
+        held.row = outcome.failedRow;
+        NameHolder(&held);
+        if (!AskToClose(dialog, &held))
+            return Unattended ? ExitInUse : ExitCancelled;
+    }
 }
 
 void CentreOnScreen(HWND dialog)
@@ -258,16 +305,9 @@ int RunInstall(HWND dialog)
     /* No messages are dispatched during the copy: paint the page now. */
     UpdateWindow(dialog);
     ShowStatus(dialog, "Copying files.");
-    unsigned earlier;
-    int code = WaitForEarlierFiles(dialog, &earlier);
+    int code = CopyWhenFree(dialog);
     if (code != ExitInstalled)
         return code;
-    CopyOutcome outcome;
-    if (!CopyProductFiles(&Digests, earlier, ShowCopyProgress, &outcome))
-    {
-        TellCopyFailure(dialog, &outcome);
-        return ExitFailed;
-    }
 
     if (!dialog || IsDlgButtonChecked(dialog, CTL_STARTMENU) == BST_CHECKED)
     {
@@ -384,6 +424,8 @@ int VerifyOnlyRun(void)
         TellSourceProblem(NULL, &problem);
         return ExitFailed;
     }
-    TellUser(NULL, "All files of the setup are intact.");
+    TellUser(NULL, Digests.filled ? "All files of the setup are intact."
+                                  : "All files of the setup are there. Their contents could not be "
+                                    "checked: this setup.exe has no digest table.");
     return ExitInstalled;
 }

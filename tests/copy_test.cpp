@@ -10,6 +10,7 @@
 #include "base/state.h"
 #include "install/copy.h"
 #include "install/inuse.h"
+#include "install/sourcecheck.h"
 #include "setup/manifest.h"
 #include "support/testing.h"
 
@@ -239,6 +240,24 @@ TEST_F(CopyProductFilesTest, PathTooLongToFormFailsItsFileUntouched)
     EXPECT_EQ(tooLong, InstallDir);
     for (int row = 0; row < ProductFileCount; row++)
         EXPECT_FALSE(FileExists(tooLong + "\\" + ProductFiles[row])) << ProductFiles[row];
+}
+
+/* A copy another program holds (a scanner that shares no writing) could not be read back: the
+   system's error says so, where a copy read whole and unlike its record has none. Wine reads
+   through a byte-range lock, which Windows refuses with a lock violation (33). */
+TEST(MatchesRecord, TellsACopyThatCannotBeReadFromOneThatDiffers)
+{
+    std::string path = FreshDirectory("read-back") + "\\Nim2Alph.exe";
+    WriteFileBytes(path, "x");
+    DigestTable table = {DIGEST_TABLE_MARKER, 1, {{1, {}}}};
+    DWORD error = 12345;
+    EXPECT_EQ(0, MatchesRecord(&table, path.c_str(), 0, &error));
+    EXPECT_EQ(0u, error);
+    HANDLE scanner = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+    EXPECT_EQ(0, MatchesRecord(&table, path.c_str(), 0, &error));
+    EXPECT_EQ((DWORD)ERROR_SHARING_VIOLATION, error);
+    CloseHandle(scanner);
 }
 
 } // namespace

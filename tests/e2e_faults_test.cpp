@@ -38,6 +38,20 @@ const char savedUninstallList[] = "SOFTWARE\\NimbetTestSavedUninstall";
 /* The Windows version Wine reports to setup.exe, where a row sets one. */
 const char windowsVersionKey[] = "Software\\Wine\\AppDefaults\\setup.exe";
 
+/* The server of the shell's link object, which a row names a missing DLL. */
+const char linkServerKey[] =
+    "Software\\Classes\\CLSID\\{00021401-0000-0000-C000-000000000046}\\InprocServer32";
+const std::string missingServer = "C:\\nimbet-missing.dll";
+
+void SetLinkServer(const std::string &dll)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, linkServerKey, 0, KEY_SET_VALUE, &key));
+    RegSetValueExA(key, NULL, 0, REG_SZ, (const BYTE *)dll.c_str(), (DWORD)dll.size() + 1);
+    RegCloseKey(key);
+}
+
 /* Puts the list of uninstall entries back where a row replaced it. */
 void RestoreUninstallList()
 {
@@ -84,14 +98,19 @@ const char unsetupInUse[] =
     "Unsetup.bat is in use by another program. Close that program, then press Retry.";
 const char notesInUse[] =
     "Notes.doc is in use by Nimbet Notes Editor. Close that program, then press Retry.";
-const char helpText[] = "/S\tinstall with no window (also /SILENT, /VERYSILENT, /QUIET, /Q)\n"
-                        "/LOG=file\twrite a log\n"
-                        "/D=directory\tinstall there; last on the line\n"
-                        "/VERIFY\tcheck the setup's files, install nothing\n"
-                        "/?, /HELP\tthis text\n\n"
-                        "Exit codes: 0 installed, 1 cancelled, 2 refused or failed,\n"
-                        "3 a product file is in use (nothing changed),\n"
-                        "1618 another setup is running (nothing changed)";
+const char helpText[] =
+    "/S\tinstall with no window (also /SILENT, /VERYSILENT, /QUIET, /Q, /QN)\r\n"
+    "/LOG=file\twrite a log\r\n"
+    "/ALLUSERS\tinstall under Program Files\r\n"
+    "/D=directory\tinstall there; last on the line\r\n"
+    "/VERIFY\tcheck the setup's files, install nothing\r\n"
+    "/?, /HELP\tthis text\r\n"
+    "Every option may begin with - as well.\r\n\r\n"
+    "Exit codes: 0 installed, 1 cancelled, 2 refused or failed,\r\n"
+    "3 a product file is in use (nothing changed),\r\n"
+    "1618 another setup is running (nothing changed)";
+const char logRefused[] =
+    "Could not create the setup log: it would replace a file of Nimbet 2 Alpha.";
 
 /* The logs rows ask for: one named plainly, one quoted (its folder made for every row), one not. */
 const std::string plainLog = "C:\\e2e\\nimbet.log", missingLog = "C:\\e2e\\nologs\\nimbet.log";
@@ -117,6 +136,9 @@ std::string Told(std::string message, int index)
 }
 
 const char intact[] = "All files of the setup are intact.";
+const char presenceOnly[] =
+    "All files of the setup are there. Their contents could not be checked: "
+    "this setup.exe has no digest table.";
 const char clusterShortfall[] = "You need about 12288 more bytes of disk space to install Nimbet.";
 
 class FaultRun;
@@ -154,7 +176,8 @@ DWORD ExitCodeFor(const Row &row, bool unattended)
 {
     if (!row.message.empty() && row.message == row.inUseBox)
         return unattended ? 3 : 1;
-    return row.message.empty() || row.message == intact ? 0 : 2;
+    const std::string &m = row.message;
+    return m.empty() || m == intact || m == presenceOnly || m == helpText ? 0 : 2;
 }
 
 /*
@@ -224,6 +247,19 @@ class FaultRun : public testing::TestWithParam<Row>
                                    NULL, NULL, &startup, &holder_));
         ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), file, holder_.hProcess, &file, 0, FALSE,
                                     DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE));
+    }
+
+    /* Holds path without sharing as soon as made exists, as a program that opens it meanwhile. */
+    void HoldWhenMade(const std::string &made, const std::string &path)
+    {
+        DWORD start = GetTickCount();
+        releaser_ = std::thread(
+            [=]
+            {
+                while (!FileExists(made) && GetTickCount() - start < WaitMs)
+                    ;
+                HoldOpen(path, GENERIC_READ, OPEN_EXISTING);
+            });
     }
 
     /* Lets the holder go once the setup's log holds text: a check of the held file failed. */
@@ -297,10 +333,14 @@ class FaultRun : public testing::TestWithParam<Row>
         MoveFileExA((restartManager + ".wine").c_str(), restartManager.c_str(),
                     MOVEFILE_REPLACE_EXISTING);
         RegDeleteKeyA(HKEY_CURRENT_USER, windowsVersionKey);
+        if (RegistryText(HKEY_LOCAL_MACHINE, linkServerKey, NULL) == missingServer)
+            SetLinkServer(SystemDirectoryFile("shell32.dll"));
     }
 
     void ReleaseHeld()
     {
+        if (releaser_.joinable())
+            releaser_.join();
         for (HANDLE file : held_)
             CloseHandle(file);
         held_.clear();
@@ -497,7 +537,7 @@ class FaultRun : public testing::TestWithParam<Row>
 void ExpectLogFor(const Row &row, DWORD code)
 {
     EXPECT_EQ(ExitCodeFor(row, true), code);
-    if (row.message == noLog)
+    if (row.message == noLog || row.message == logRefused)
         return;
     std::string log =
         ReadFileBytes(row.arguments.find(spacedLog) != std::string::npos ? spacedLog : plainLog);
@@ -521,13 +561,16 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
     std::string outcome = row.message;
     std::string arguments = Lower(row.arguments + " ");
     auto has = [&](const char *word) { return arguments.find(word) != std::string::npos; };
-    bool unattended = has("/s ") || has("/s\" ") || has("/verysilent ") || has("/quiet\" ");
-    if (row.message == helpText)
-        EXPECT_EQ(helpText, outcome = MessageBeforeDialog(row.arguments, 0));
-    else if (unattended)
+    bool unattended = false;
+    for (const char *word :
+         {"/s ", "/s\" ", "-s ", "/s/", "/silent ", "/verysilent ", "/quiet\" ", "/q ", "/qn "})
+        unattended = unattended || has(word);
+    if (unattended)
         ExpectLogFor(row, RunUnattended(row.arguments));
-    else if (row.message == noLog || has("/verify ") || has("/verify\" "))
-        outcome = MessageBeforeDialog(row.arguments, row.message == intact ? 0 : 2);
+    else if (row.message == helpText || row.message == noLog || row.message == logRefused ||
+             has("/verify ") || has("/verify\" "))
+        EXPECT_EQ(row.message,
+                  outcome = MessageBeforeDialog(row.arguments, ExitCodeFor(row, false)));
     else
     {
         if (row.holdShare)
@@ -1058,10 +1101,10 @@ void SwapSameSizeFiles(FaultRun *run)
     WriteFileBytes(DistFile("calm.mid"), tour);
 }
 
-void DamageOverEarlierInstall(FaultRun *run)
+template <int index> void DamageOverEarlierInstall(FaultRun *run)
 {
     InstallEarlier(FILE_ATTRIBUTE_NORMAL);
-    StageFiles<OneByteChanged, 2>(run);
+    StageFiles<OneByteChanged, index>(run);
 }
 
 void LogSaysPresenceOnly(FaultRun *)
@@ -1086,6 +1129,107 @@ void FillToTheClusters(FaultRun *run)
         run->StagePayload(i, std::string(i == 7 ? 122 * 4096 : 500000, (char)('a' + i)));
     run->StampDigests();
     run->extraDrives_.push_back(clusterDrive);
+}
+
+/* What holds, refuses or names a file, what no one may see, and the list of backups. */
+
+std::string InUse(const char *name, const char *holder = "another program")
+{
+    return std::string(name) + " is in use by " + holder +
+           ". Close that program, then press Retry.";
+}
+
+/* How often line is a whole line of the run's log. */
+size_t Logged(const std::string &line)
+{
+    std::string log = "\r\n" + ReadFileBytes(plainLog);
+    size_t count = 0;
+    for (size_t at = 0; (at = log.find("\r\n" + line + "\r\n", at)) != log.npos; at += 2)
+        count++;
+    return count;
+}
+
+/* An earlier install with a folder where its file of name goes. */
+void EarlierInstallWithFolder(const char *name)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(InDirectory(DefaultDir, name).c_str());
+    CreateDirectoryA(InDirectory(DefaultDir, name).c_str(), NULL);
+}
+
+/* An earlier install with its file of name held by a program that the stand-in Restart Manager
+   names in the place of Wine's. */
+template <const char *name> void HoldWithStandIn(FaultRun *run)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    run->HoldInAnotherProcess(InDirectory(FaultRun::GetParam().field, name));
+    run->mayChange_.push_back("C:\\e2e\\rstrtmgr-ended");
+    std::string wine = SystemDirectoryFile("rstrtmgr.dll");
+    ASSERT_TRUE(MoveFileA(wine.c_str(), (wine + ".wine").c_str()));
+    ASSERT_TRUE(CopyFileA(BuiltFile("tests\\standin\\rstrtmgr.dll").c_str(), wine.c_str(), TRUE));
+}
+const char options[] = "options.exe", calm[] = "calm.mid", notes[] = "Notes.doc";
+
+void NoHolderLogged(FaultRun *)
+{
+    EXPECT_EQ(std::string::npos, ReadFileBytes(plainLog).find("\r\nHeld by ")) << "a process named";
+}
+
+/* Unsetup.bat opened by another program once the copy began: large files before it keep the
+   copy busy meanwhile. */
+void HoldOnceListed(FaultRun *run)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    for (int i = 0; i < 7; i++)
+        run->StagePayload(i, std::string(1 << 20, (char)('a' + i)));
+    run->HoldWhenMade(InDirectory(DefaultDir, "NimSetup.$$$"),
+                      InDirectory(DefaultDir, "Unsetup.bat"));
+}
+
+/* Every name removed from the install directory during the run (renamed away, or deleted), in
+   the order the file system reports them: Wine keeps what happens between two reads. */
+HANDLE watched;
+OVERLAPPED watch;
+DWORD watchBuffer[16384];
+
+bool ReadChanges()
+{
+    return ReadDirectoryChangesW(watched, watchBuffer, sizeof watchBuffer, FALSE,
+                                 FILE_NOTIFY_CHANGE_FILE_NAME, NULL, &watch, NULL);
+}
+
+std::vector<std::string> RemovedNames()
+{
+    std::vector<std::string> removed;
+    DWORD got;
+    while (WaitForSingleObject(watch.hEvent, 500) == WAIT_OBJECT_0 &&
+           GetOverlappedResult(watched, &watch, &got, FALSE) && got)
+    {
+        for (BYTE *at = (BYTE *)watchBuffer;;
+             at += ((FILE_NOTIFY_INFORMATION *)at)->NextEntryOffset)
+        {
+            auto *change = (FILE_NOTIFY_INFORMATION *)at;
+            if (change->Action == FILE_ACTION_REMOVED ||
+                change->Action == FILE_ACTION_RENAMED_OLD_NAME)
+                removed.emplace_back(change->FileName,
+                                     change->FileName + change->FileNameLength / 2);
+            if (!change->NextEntryOffset)
+                break;
+        }
+        ResetEvent(watch.hEvent);
+        ReadChanges();
+    }
+    CloseHandle(watched);
+    return removed;
+}
+
+void WatchOverEarlierInstall(FaultRun *)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    watched = CreateFileA(DefaultDir, FILE_LIST_DIRECTORY, 7, NULL, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, NULL);
+    watch = {0, 0, {{0, 0}}, CreateEventA(NULL, TRUE, FALSE, NULL)};
+    ASSERT_TRUE(ReadChanges());
 }
 
 std::vector<Row> Rows()
@@ -1257,7 +1401,7 @@ std::vector<Row> Rows()
         {"SameSizeFilesSwapped", DefaultInstallDir, Told(damaged, 1), DefaultDir, 1,
          SwapSameSizeFiles, nullptr},
         {"ByteChangedOverEarlierInstall", DefaultInstallDir, Told(damaged, 2), "", 2,
-         DamageOverEarlierInstall, EarlierInstallPutBack, "/S /LOG=" + plainLog},
+         DamageOverEarlierInstall<2>, EarlierInstallPutBack, "/S /LOG=" + plainLog},
         {"Verify", DefaultInstallDir, intact, "", 0, StageFiles<Intact, 0>, NoInstallDirectory,
          "/VERIFY"},
         {"VerifyDamaged", DefaultInstallDir, Told(damaged, 7), "", 0, StageFiles<OneByteChanged, 7>,
@@ -1266,7 +1410,7 @@ std::vector<Row> Rows()
          NoInstallDirectory, "/S /VERIFY /LOG=" + plainLog},
         {"UnattendedVerifyDamaged", DefaultInstallDir, Told(damaged, 4), "", 0,
          StageFiles<OneByteChanged, 4>, NoInstallDirectory, "/LOG=" + plainLog + " /Verify /S"},
-        {"UnattendedVerifyWithoutTable", DefaultInstallDir, intact, "", 0,
+        {"UnattendedVerifyWithoutTable", DefaultInstallDir, presenceOnly, "", 0,
          StageFiles<OneByteChanged, 4, false>, LogSaysPresenceOnly, "/VERIFY /S /LOG=" + plainLog},
         {"FilesLargerInClustersThanTheDrive", clusterDir, clusterShortfall, "", 0,
          FillToTheClusters, [](FaultRun *) { EXPECT_FALSE(DirectoryExists(clusterDir)); },
@@ -1333,7 +1477,7 @@ std::vector<Row> Rows()
         {"QuotedQuietDriveAndSlash", "c:/e2e/fwd", "", "C:\\e2e\\fwd", 8, nullptr, nullptr,
          "\"/Quiet\" /LOG=" + plainLog + " /D=c:/e2e/fwd"},
         {"Help", "", helpText, "", 0, nullptr, NoLogMade,
-         "/S /LOG=" + plainLog + " /? /Verify /D=c:\\e2e\\help"},
+         "/LOG=" + plainLog + " /? /Verify /D=c:\\e2e\\help"},
         {"UnattendedDirectoryWithColon", "", "Unknown option /D:C:\\e2e\\x", "", 0, nullptr,
          nullptr, "/S /LOG=" + plainLog + " /D:C:\\e2e\\x"},
         {"UnattendedFirstOfTwoUnknownOptions", "", "Unknown option /Qx", "", 0, nullptr, nullptr,
@@ -1357,6 +1501,105 @@ std::vector<Row> Rows()
          EarlierInstallWholeAndFolderKept},
         {"DirectoryOptionOfThreeBackslashes", DefaultInstallDir, "", DefaultDir, 8, nullptr,
          nullptr, "/D=\\\\\\nimbet"},
+        /* In use only when another program holds it: anything else fails at once, with why. */
+        {"EarlierFileIsAFolder", DefaultInstallDir, "Could not replace Notes.doc: Access denied.",
+         "", 0, [](FaultRun *) { EarlierInstallWithFolder("Notes.doc"); },
+         [](FaultRun *) {
+             EXPECT_EQ(
+                 1u,
+                 Logged("CreateFileA(c:\\Nimbet 2 Alpha\\Notes.doc) failed: 5 Access denied. "));
+         },
+         "/S /LOG=" + plainLog},
+        {"UnattendedHeldOnceListed", DefaultInstallDir, InUse("Unsetup.bat"), "", 0, HoldOnceListed,
+         EarlierInstallUnchanged, "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE,
+         InUse("Unsetup.bat")},
+        {"HeldOnceListedThenRetried", DefaultInstallDir, "", DefaultDir, 8, HoldOnceListed, nullptr,
+         "", nullptr, HKEY_LOCAL_MACHINE, InUse("Unsetup.bat")},
+        {"HolderWithAnEmptyName", DefaultInstallDir, InUse(options), "", 0,
+         HoldWithStandIn<options>, NoHolderLogged, "/S /LOG=" + plainLog, nullptr,
+         HKEY_LOCAL_MACHINE, InUse(options)},
+        {"HolderNameWithControlCharacters", DefaultInstallDir, InUse(calm, "NimbetPlayer"), "", 0,
+         HoldWithStandIn<calm>,
+         [](FaultRun *) { EXPECT_EQ(1u, Logged("Held by NimbetPlayer, process 4242")); },
+         "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, InUse(calm, "NimbetPlayer")},
+        {"HolderOfANonAsciiFolder", "c:\\e2e\\Nimb\xe9t", InUse(notes, "Nimbet Notes Editor"), "",
+         0, HoldWithStandIn<notes>, nullptr, "/S /LOG=" + plainLog + " /D=c:\\e2e\\Nimb\xe9t",
+         nullptr, HKEY_LOCAL_MACHINE, InUse(notes, "Nimbet Notes Editor")},
+        {"UnattendedInUseNamesNoProcess", DefaultInstallDir, unsetupInUse, "", 0,
+         HoldDestinationOpen, NoHolderLogged, "/S /LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE,
+         unsetupInUse},
+        /* No one to see: the help logged, the spellings of /S and the switches that come along. */
+        {"UnattendedHelp", "", helpText, "", 0, nullptr, nullptr,
+         "/S /LOG=" + plainLog + " /? /Verify /D=c:\\e2e\\help"},
+        {"DashOptions", "c:\\e2e\\dash", "", "c:\\e2e\\dash", 8, nullptr, nullptr,
+         "-S -LOG=" + plainLog + " -D=c:\\e2e\\dash"},
+        {"MsiQuiet", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
+         "/qn /LOG=" + plainLog},
+        {"QuietQ", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr, "/Q /LOG=" + plainLog},
+        {"SilentRunIntoDirectory", "c:\\e2e\\x", "", "c:\\e2e\\x", 8, nullptr, nullptr,
+         "/LOG=" + plainLog + " /S/D=c:\\e2e\\x"},
+        {"SilentWithTheSwitchesThatComeWithIt", DefaultInstallDir, "", DefaultDir, 8, nullptr,
+         [](FaultRun *)
+         {
+             for (const char *name : {"/SUPPRESSMSGBOXES", "/NORESTART", "/SP-", "/NOCANCEL"})
+                 EXPECT_EQ(1u, Logged(std::string("Ignored ") + name +
+                                      ", which asks for what the setup does anyway"));
+         },
+         "/SILENT /SUPPRESSMSGBOXES /NORESTART /SP- /NOCANCEL /norestart /LOG=" + plainLog},
+        {"UnattendedQuotedUnknownOption", "", "Unknown option \"/Qx\"", "", 0, nullptr, nullptr,
+         "/S \"/Qx\" /LOG=" + plainLog},
+        {"UnattendedVerifyUnknownOption", DefaultInstallDir, "Unknown option /Qx", "", 0,
+         StageFiles<Intact, 0>, NoInstallDirectory, "/VERIFY /S /Qx /LOG=" + plainLog},
+        {"VerifyWithoutTable", DefaultInstallDir, presenceOnly, "", 0,
+         StageFiles<OneByteChanged, 4, false>, NoInstallDirectory, "/VERIFY"},
+        /* A log that would replace a product file, by the same file or the same name. */
+        {"UnattendedLogIsAnEarlierFile", DefaultInstallDir, logRefused, "", 0,
+         [](FaultRun *) { InstallEarlier(FILE_ATTRIBUTE_NORMAL); }, EarlierInstallUnchanged,
+         "/S /LOG=" + ShortName(DefaultDir) + "\\NOTES.DOC"},
+        {"LogWouldBeAProductFile", DefaultInstallDir, logRefused, "", 0, nullptr,
+         NoInstallDirectory, "/LOG=\"c:\\e2e\\..\\NIMBET 2 ALPHA\\notes.doc\""},
+        /* Drive V: seen as a folder of C: (tests/CMakeLists.txt): its own space is asked. */
+        {"FolderOnASmallerVolume", "C:\\nimbet-volume\\Nimbet", clusterShortfall, "", 0,
+         FillToTheClusters, nullptr, "/S /LOG=" + plainLog + " /D=C:\\nimbet-volume\\Nimbet"},
+        /* Faults no other row reaches. */
+        {"FirstFileDamagedOverEarlierInstall", DefaultInstallDir, Told(damaged, 0), "", 0,
+         DamageOverEarlierInstall<0>, EarlierInstallUnchanged, "/S /LOG=" + plainLog},
+        {"DigestDiffersInItsLastByte", DefaultInstallDir, Told(damaged, 7), DefaultDir, 7,
+         [](FaultRun *run)
+         {
+             run->StampDigests();
+             std::string exe = ReadFileBytes(DistFile("setup.exe"));
+             exe[exe.find(DIGEST_TABLE_MARKER) + offsetof(DigestTable, files[7].digest[31])] ^= 1;
+             WriteFileBytes(DistFile("setup.exe"), exe);
+         },
+         nullptr},
+        {"OwnNameLeftByAnEarlierRun", DefaultInstallDir, Told(damaged, 4), DefaultDir, 4,
+         [](FaultRun *run)
+         {
+             StageFiles<OneByteChanged, 4>(run);
+             CreateDirectoryA(DefaultDir, NULL);
+             run->mayChange_.push_back(InDirectory(DefaultDir, "NimSetup.$$4"));
+             WriteFileBytes(run->mayChange_.back(), "left by an earlier run");
+         },
+         [](FaultRun *run) { EXPECT_FALSE(FileExists(run->mayChange_.back())); }},
+        {"ListOfBackupsCannotBeWritten", DefaultInstallDir, CopyFailure(0), "", 0,
+         [](FaultRun *) { EarlierInstallWithFolder("NimSetup.$$$"); }, EarlierInstallUnchanged,
+         "/S /LOG=" + plainLog},
+        {"ListOfBackupsRemovedLast", DefaultInstallDir, "", DefaultDir, 8, WatchOverEarlierInstall,
+         [](FaultRun *) { EXPECT_EQ("NimSetup.$$$", RemovedNames().back()); },
+         "/S /LOG=" + plainLog},
+        {"LinkObjectCannotBeMade", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             BlockGroupFile(run);
+             SetLinkServer(missingServer);
+         },
+         [](FaultRun *)
+         {
+             EXPECT_EQ(1u, Logged("CoCreateInstance(" + StartMenuGroupFolder() +
+                                  "\\Nimbet 2 Alpha.lnk) failed: 2147942405 Access denied. "));
+         },
+         "/S /LOG=" + plainLog},
     };
 }
 

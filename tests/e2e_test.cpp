@@ -160,6 +160,22 @@ class SetupRun : public testing::Test
     HHOOK hook_ = NULL;
 };
 
+/* Runs folder's setup.exe with arguments to its end, in the window station and desktop that
+   desktop names (NULL: this process's); its exit code, 99 when it had to be killed. */
+DWORD RunFrom(const std::wstring &folder, const std::wstring &arguments, wchar_t *desktop)
+{
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.lpDesktop = desktop;
+    std::wstring exe = folder + L"\\setup.exe", line = L"\"" + exe + L"\" " + arguments;
+    SetupProcess process = {};
+    process.started = CreateProcessW(exe.c_str(), &line[0], NULL, NULL, FALSE, 0, NULL,
+                                     folder.c_str(), &startup, &process.info);
+    DWORD code = 12345;
+    WaitForSetupExit(&process, WaitMs, &code);
+    return code;
+}
+
 std::vector<int> VisibleControls(HWND dialog)
 {
     std::vector<int> visible;
@@ -414,4 +430,25 @@ TEST_F(SetupRun, SmallDriveShortageIsToldWithTheDialogStillUsable)
     EXPECT_EQ(2u, ExitCode());
     EXPECT_FALSE(DirectoryExists("T:\\Nimbet 2 Alpha"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, AppKey));
+}
+
+/* A station that Wine makes for the name, without WSF_VISIBLE, as a service's session has. */
+TEST_F(SetupRun, InAWindowStationNoOneSeesInstallsUnattendedAndLogsWhy)
+{
+    wchar_t hidden[] = L"NimbetService\\Default";
+    EXPECT_EQ(0u, RunFrom(L"C:\\e2e\\dist", L"/LOG=C:\\e2e\\hidden.log", hidden));
+    ExpectProductInstalledIn(DefaultDir, ProductFileCount);
+    EXPECT_EQ(0u, ReadFileBytes("C:\\e2e\\hidden.log")
+                      .find("No one can see this session's windows: running as with /S\r\n"));
+}
+
+/* Cyrillic, which code page 1252 lacks: the ANSI path has question marks there. Wine always has
+   short names, so the case where even those fail cannot be made here. */
+TEST_F(SetupRun, FromAFolderTheCodePageCannotNameFindsItByItsShortName)
+{
+    std::wstring folder = L"C:\\e2e\\\x0416\x0443\x043a";
+    ASSERT_TRUE(MoveFileW(L"C:\\e2e\\dist", folder.c_str()));
+    EXPECT_EQ(0u, RunFrom(folder, L"/S", NULL));
+    MoveFileW(folder.c_str(), L"C:\\e2e\\dist");
+    ExpectProductInstalledIn(DefaultDir, ProductFileCount);
 }

@@ -14,6 +14,17 @@ for name in $files; do echo "product file $name" >"product/$name"; done
 mv product/Unsetup.bat product/UNSETUP.BAT && mv product/Unsetup.exe real.exe && ln -s ../real.exe product/Unsetup.exe
 head -c $((4000000 - $(cat product/* | wc -c))) /dev/zero >>product/Nim2Alph.exe
 sh "$src/scripts/make-dist.sh" product "$exe" dist
+# The stamped setup.exe's PE checksum, summed here by 32-bit words, as the PE format describes it.
+python3 - dist/setup.exe <<'EOF' || fail "the stamped setup.exe's PE checksum"
+import struct, sys
+b = open(sys.argv[1], "rb").read()
+at = struct.unpack_from("<I", b, 0x3C)[0] + 88
+s = 0
+for (w,) in struct.iter_unpack("<I", b[:at] + bytes(4) + b[at + 4:] + bytes(-len(b) % 4)):
+    s = (s + w & 0xFFFFFFFF) + (s + w >> 32)
+s = (s & 0xFFFF) + (s >> 16)
+assert (s + (s >> 16) & 0xFFFF) + len(b) == struct.unpack_from("<I", b, at)[0]
+EOF
 snapshot() { (cd dist && ls -l --full-time && cksum *); } && snapshot >before
 
 refuse() { # a change to a copy of the product, and the lines expected
@@ -61,7 +72,8 @@ TZ=JST-9 sh "$src/scripts/make-release.sh" dist release >/dev/null
 cmp first/${zip#*/} $zip && cmp first/${iso#*/} $iso || fail "a second pack differs"
 # Without SOURCE_DATE_EPOCH the time is the source's last commit.
 (unset SOURCE_DATE_EPOCH && sh "$src/scripts/make-release.sh" dist committed >/dev/null)
-commit=$(git -C "$src" log -1 --format=%cd --date=format-local:'%Y-%m-%d %H:%M')
+# zip keeps a time in steps of two seconds and rounds an odd second up, into the next minute at :59.
+commit=$(date -u -d "@$((($(git -C "$src" log -1 --format=%ct) + 1) / 2 * 2))" +'%Y-%m-%d %H:%M')
 [ "$(unzip -l committed/${zip#*/} | grep -c " $commit ")" -eq 10 ] || fail "not the commit's time $commit: $(unzip -l committed/${zip#*/})"
 
 # With RELEASE_URL a winget manifest of the zip, readable by all whatever the umask; the checksums
@@ -73,14 +85,29 @@ d, sha = sys.argv[1], sys.argv[2].upper()
 v, l, i = (yaml.safe_load(open(d + "/Orvanex.Nimbet2Alpha" + n + ".yaml")) for n in ("", ".locale.en-US", ".installer"))
 assert [(m.pop("PackageIdentifier"), m.pop("PackageVersion"), m.pop("ManifestVersion")) for m in (v, l, i)] == [("Orvanex.Nimbet2Alpha", "0.1", "1.6.0")] * 3
 assert v == {"DefaultLocale": "en-US", "ManifestType": "version"} and (l["ManifestType"], l["PackageLocale"], l["Publisher"], l["PackageName"]) == ("defaultLocale", "en-US", "Orvanex", "Nimbet 2 Alpha")
+assert i.pop("ManifestType") == "installer"
 assert {k: i[k] for k in ("InstallerType", "NestedInstallerType", "NestedInstallerFiles", "Scope", "ElevationRequirement", "InstallerSwitches", "ExpectedReturnCodes", "AppsAndFeaturesEntries", "Installers")} == {
     "InstallerType": "zip", "NestedInstallerType": "exe", "NestedInstallerFiles": [{"RelativeFilePath": "Nimbet 2 Alpha/setup.exe"}], "Scope": "machine", "ElevationRequirement": "elevatesSelf",
-    "InstallerSwitches": {"Silent": "/S", "SilentWithProgress": "/S", "Log": '/LOG="<LOGPATH>"', "InstallLocation": '/D="<INSTALLPATH>"'},
+    "InstallerSwitches": {"Silent": "/S", "SilentWithProgress": "/S", "Log": '/LOG="<LOGPATH>"', "Custom": "/ALLUSERS", "InstallLocation": '/D="<INSTALLPATH>"'},
     "ExpectedReturnCodes": [{"InstallerReturnCode": 1, "ReturnResponse": "cancelledByUser"}, {"InstallerReturnCode": 3, "ReturnResponse": "packageInUse"}],
     "AppsAndFeaturesEntries": [{"DisplayName": "Nimbet 2 Alpha", "Publisher": "Orvanex", "DisplayVersion": "0.1", "ProductCode": "Nimbet 2 Alpha"}],
     "Installers": [{"Architecture": "x86", "InstallerUrl": "https://example.com/n.zip", "InstallerSha256": sha}]}
+# The setup's command line as winget assembles it (the experience, Log, Custom, then with
+# --location InstallLocation), with and without a location, for the runs below.
+s = i["InstallerSwitches"]
+line = " ".join((s["SilentWithProgress"], s["Log"], s["Custom"])).replace("<LOGPATH>", r"C:\winget.log")
+for name, end in (("located", " " + s["InstallLocation"].replace("<INSTALLPATH>", r"C:\winget here")), ("machine", "")):
+    open(name + ".bat", "w").write("@dist\\setup.exe " + line + end + "\r\n")
 EOF
+# Run so, the setup installs where the user said, else under Program Files (32-bit Windows'
+# name for it in this prefix).
+wine cmd /c located.bat && [ -f "$WINEPREFIX/drive_c/winget here/Nim2Alph.exe" ] &&
+    [ ! -e "$WINEPREFIX/drive_c/Program Files/Nimbet 2 Alpha" ] || fail "winget with --location"
+wine cmd /c machine.bat && [ -f "$WINEPREFIX/drive_c/Program Files/Nimbet 2 Alpha/Nim2Alph.exe" ] ||
+    fail "winget without --location"
+rm -rf "$WINEPREFIX/drive_c/winget here" "$WINEPREFIX/drive_c/Program Files/Nimbet 2 Alpha"
 (cd release && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS"
+[ "$(awk '{print $2}' release/SHA256SUMS | paste -s -d ' ' -)" = "${zip#*/} ${iso#*/}" ] || fail "SHA256SUMS lists $(cat release/SHA256SUMS)"
 [ "$(stat -c %a release release/winget)" = "755
 755" ] || fail "the release is not readable by others"
 printf x | dd of=$zip bs=1 seek=100 conv=notrunc 2>/dev/null
@@ -102,6 +129,7 @@ for name in Nim2Alph.exe Unsetup.exe; do osslsigncode verify -CAfile cert.pem -i
 for name in tour.kvr options.exe; do cmp product/$name dist/$name; done &&
     ! osslsigncode verify -CAfile cert.pem -in dist/setup.exe >/dev/null 2>&1 || fail "other files"
 (ls -l --full-time product && cksum product/*) | cmp before - || fail "the maker's folder changed"
+wine dist/setup.exe /VERIFY /S || fail "the product's signed programs do not pass /VERIFY"
 # make sign: the project's uninstaller signed again, the table anew, setup.exe last, still vouching for it.
 PFX_PASSWORD=s sh "$src/scripts/sign-dist.sh" dist signer.pfx "$(dirname "$exe")/Unsetup.exe" >/dev/null
 osslsigncode verify -CAfile cert.pem -in dist/Unsetup.exe | grep -q "Text description: Nimbet 2 Alpha Uninstall" &&

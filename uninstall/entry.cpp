@@ -5,6 +5,7 @@
  * list of installed programs) can wait for this process and trust its code.
  */
 #include <windows.h>
+#include "base/desktop.h"
 #include "base/libraries.h"
 #include "base/log.h"
 #include "base/messages.h"
@@ -35,11 +36,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     RestrictDllSearch();
     Instance = instance;
     Caption = UninstallTitle;
+    /* The install folder's name came through the code page when the setup was run: unlike the
+       setup's own folder, it fits. */
     GetSourceDirectory();
     /* The uninstall entry's lone "0" is no option, and ignored. */
     Options options = {};
     ReadOptions(commandLine, 0, &options);
-    Unattended = options.silent;
+    /* A service's session: a window there would wait for an answer no one can give. */
+    int hidden = !options.silent && !DesktopVisible();
+    Unattended = options.silent || hidden;
     /* Under /S the help goes to the log alone, as the setup's does. */
     if (options.help && !Unattended)
     {
@@ -58,6 +63,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
         TellUser(NULL, "Could not create the uninstall log.");
         return ExitFailed;
     }
+    if (hidden)
+        Log("No one can see this session's windows: running as with /S");
     if (options.help)
     {
         TellUser(NULL, HelpText);
