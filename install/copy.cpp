@@ -4,7 +4,7 @@
  * install each file replaced is moved to its backup first and a failure puts
  * all of it back (install/rollback.h); on a first install the files already
  * copied stay where they are, but not the one that failed. With digests each
- * copy is read back and compared with the table.
+ * copy is compared with the table as it is written.
  */
 #include <windows.h>
 #include "install/copy.h"
@@ -12,6 +12,7 @@
 #include "install/paths.h"
 #include "install/rollback.h"
 #include "install/sourcecheck.h"
+#include "install/verifiedcopy.h"
 #include "setup/controller.h"
 #include "setup/dialog.h"
 #include "setup/format.h"
@@ -65,38 +66,27 @@ int Percentage(void)
 }
 
 /*
- * A file from a downloaded archive carries the "downloaded from the internet"
- * mark in its Zone.Identifier stream, and CopyFileA copies the stream along:
- * every start of the installed product would warn. FAT volumes, Windows 9x and
- * Wine keep no such streams; there the deletion simply fails.
+ * Copies row index's file over whatever is at destination, verified against
+ * the table as it is written, unless both name the same file, which is then
+ * only compared. An earlier file there is first moved to its backup; *moved is
+ * set once it is. *damaged tells a file that is not the table's.
  */
-void RemoveDownloadMark(const char *path)
-{
-    char stream[PathSize + 16];
-    if (FormatText(stream, sizeof stream, "%s:Zone.Identifier", path))
-        DeleteFileA(stream);
-}
-
-/*
- * Copies one file over whatever is at destination, unless both name the same
- * file. An earlier file there is first moved to its backup; *moved is set once
- * it is.
- */
-int CopyOneFile(const char *source, const char *destination, const char *backup, int earlier,
-                int *moved)
+int CopyOneFile(int index, const char *source, const char *destination, const char *backup,
+                int earlier, int *moved, int *damaged)
 {
     if (IsSameFile(source, destination))
-        return 1;
+    {
+        *damaged = !MatchesRecord(destination, index);
+        return !*damaged;
+    }
     if (earlier)
     {
         if (!MoveAside(destination, backup))
             return 0;
         *moved = 1;
     }
-    if (!CopyFileA(source, destination, FALSE))
-        return LogFailure("CopyFileA", source, destination, 0);
-    RemoveDownloadMark(destination);
-    return 1;
+    return CopyVerifiedFile(source, destination, Digests.filled ? &Digests.files[index] : NULL,
+                            damaged);
 }
 
 void ReportCopyFailure(HWND dialog, const char *format, const char *name)
@@ -131,22 +121,19 @@ int CopyProductFiles(HWND dialog)
         char destination[PathSize];
         char backup[PathSize];
         int wasMoved = 0;
+        int damaged = 0;
         int formed =
             FormPath(source, SourceDir, name) && FormDestination(index, destination, backup);
 
         ShowStatus(dialog, "Copying files... %d%% completed", Percentage());
-        int copied = formed && CopyOneFile(source, destination, backup,
-                                           ((earlier & ~moved) >> index) & 1, &wasMoved);
+        int copied = formed && CopyOneFile(index, source, destination, backup,
+                                           ((earlier & ~moved) >> index) & 1, &wasMoved, &damaged);
         moved |= wasMoved << index;
         /* A read-only source would otherwise arrive read-only. */
         if (copied)
             SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-        /* Read back as it lies on the drive, which is what the product will run. */
-        if (copied && !MatchesRecord(destination, index))
-        {
+        if (damaged)
             failure = DamagedFileText;
-            copied = 0;
-        }
         if (!copied)
         {
             failed = index;
