@@ -8,19 +8,14 @@
 #include <gtest/gtest.h>
 #include <string>
 
-namespace
-{
-
 /* Bytes that differ from block to block, so that a block mixed twice or skipped shows. */
-std::string Varied(size_t length)
+static std::string Varied(size_t length)
 {
     std::string text(length, '\0');
     for (size_t i = 0; i < length; i++)
         text[i] = (char)((i * 7 + 3) % 251);
     return text;
 }
-
-} // namespace
 
 TEST(Digest, MatchesTheRfcAndOpenssl)
 {

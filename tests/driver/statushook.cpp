@@ -14,42 +14,31 @@
 #include <windows.h>
 #include "setup/dialog.h"
 
-namespace
-{
-
-BOOL WINAPI HalvingReadFile(HANDLE file, LPVOID buffer, DWORD asked, LPDWORD read,
-                            LPOVERLAPPED overlapped)
+static BOOL WINAPI HalvingReadFile(HANDLE file, LPVOID buffer, DWORD asked, LPDWORD read,
+                                   LPOVERLAPPED overlapped)
 {
     static int calls;
-    if (calls++ % 2 == 0)
-        asked = (asked + 1) / 2;
-    return ReadFile(file, buffer, asked, read, overlapped);
+    return ReadFile(file, buffer, calls++ % 2 ? asked : (asked + 1) / 2, read, overlapped);
 }
 
 /* Points setup.exe's import of ReadFile at HalvingReadFile. */
-void HalveSetupReads()
+static void HalveSetupReads()
 {
     char exe[MAX_PATH];
-    DWORD length = GetModuleFileNameA(NULL, exe, sizeof exe);
+    DWORD length = GetModuleFileNameA(NULL, exe, sizeof exe), protection;
     if (!GetEnvironmentVariableA("STATUS_HOOK_SHORT_READS", NULL, 0) || length < 9 ||
         lstrcmpiA(exe + length - 9, "setup.exe") != 0)
         return;
     BYTE *base = (BYTE *)GetModuleHandleA(NULL);
     IMAGE_NT_HEADERS *headers = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
-    DWORD imports =
-        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    IMAGE_DATA_DIRECTORY imports =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     ULONG_PTR real = (ULONG_PTR)GetProcAddress(GetModuleHandleA("kernel32.dll"), "ReadFile");
-    for (IMAGE_IMPORT_DESCRIPTOR *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports); dll->Name;
-         dll++)
+    for (auto *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports.VirtualAddress); dll->Name; dll++)
         for (ULONG_PTR *slot = (ULONG_PTR *)(base + dll->FirstThunk); *slot; slot++)
-        {
-            DWORD protection;
             if (*slot == real && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection))
                 *slot = (ULONG_PTR)&HalvingReadFile;
-        }
 }
-
-} // namespace
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
