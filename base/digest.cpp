@@ -1,7 +1,9 @@
 /*
- * BLAKE2s with a 32-byte result and no key, as RFC 7693 describes it. The
- * digest's words are little-endian, as the 386's are, so a block's bytes are
- * its message words as they stand.
+ * BLAKE2s with a 32-byte result and no key, as RFC 7693 describes it. Every
+ * installed byte passes through here, so whole blocks are mixed straight from
+ * the caller's bytes and each round is written out with its words at fixed
+ * places: with no table of positions to look up, the compiler keeps the state
+ * in registers and stack slots it knows.
  */
 #include <windows.h>
 #include "base/digest.h"
@@ -11,15 +13,14 @@ namespace
 
 enum
 {
-    BlockBytes = 64,
-    Rounds = 10
+    BlockBytes = 64
 };
 
 const DWORD Start[8] = {0x6A09E667, 0xBB67AE85, 0x3C6EF372, 0xA54FF53A,
                         0x510E527F, 0x9B05688C, 0x1F83D9AB, 0x5BE0CD19};
 
 /* The order in which each round takes the block's sixteen words. */
-const BYTE Schedule[Rounds][16] = {
+const BYTE Schedule[10][16] = {
     {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
     {14, 10, 4, 8, 9, 15, 13, 6, 1, 12, 0, 2, 11, 7, 5, 3},
     {11, 8, 12, 0, 5, 2, 15, 13, 10, 14, 3, 6, 7, 1, 9, 4},
@@ -32,18 +33,15 @@ const BYTE Schedule[Rounds][16] = {
     {10, 2, 8, 4, 7, 6, 1, 5, 15, 11, 9, 14, 3, 12, 13, 0},
 };
 
-/* The four words each of a round's eight mixes works on: columns, then diagonals. */
-const BYTE Lanes[8][4] = {{0, 4, 8, 12},  {1, 5, 9, 13},  {2, 6, 10, 14}, {3, 7, 11, 15},
-                          {0, 5, 10, 15}, {1, 6, 11, 12}, {2, 7, 8, 13},  {3, 4, 9, 14}};
-
-DWORD RotateRight(DWORD value, int bits)
+inline DWORD RotateRight(DWORD value, int bits)
 {
     return (value >> bits) | (value << (32 - bits));
 }
 
-void Mix(DWORD *v, const BYTE *lane, DWORD x, DWORD y)
+/* Inlined wherever it is used, so that every word it names is at a place known when compiled. */
+__attribute__((always_inline)) inline void Mix(DWORD &a, DWORD &b, DWORD &c, DWORD &d, DWORD x,
+                                               DWORD y)
 {
-    DWORD &a = v[lane[0]], &b = v[lane[1]], &c = v[lane[2]], &d = v[lane[3]];
     a = a + b + x;
     d = RotateRight(d ^ a, 16);
     c = c + d;
@@ -54,10 +52,32 @@ void Mix(DWORD *v, const BYTE *lane, DWORD x, DWORD y)
     b = RotateRight(b ^ c, 7);
 }
 
-/* Mixes the full block into the chain; last marks the final block. */
-void Compress(Digest *digest, int last)
+/* The columns, then the diagonals; s is a row of Schedule, read when compiled. */
+__attribute__((always_inline)) inline void Round(DWORD *v, const DWORD *m, const BYTE *s)
 {
+    Mix(v[0], v[4], v[8], v[12], m[s[0]], m[s[1]]);
+    Mix(v[1], v[5], v[9], v[13], m[s[2]], m[s[3]]);
+    Mix(v[2], v[6], v[10], v[14], m[s[4]], m[s[5]]);
+    Mix(v[3], v[7], v[11], v[15], m[s[6]], m[s[7]]);
+    Mix(v[0], v[5], v[10], v[15], m[s[8]], m[s[9]]);
+    Mix(v[1], v[6], v[11], v[12], m[s[10]], m[s[11]]);
+    Mix(v[2], v[7], v[8], v[13], m[s[12]], m[s[13]]);
+    Mix(v[3], v[4], v[9], v[14], m[s[14]], m[s[15]]);
+}
+
+/* The digest's words are little-endian; composed so, any address will do for bytes. */
+inline DWORD WordAt(const BYTE *bytes)
+{
+    return bytes[0] | (DWORD)bytes[1] << 8 | (DWORD)bytes[2] << 16 | (DWORD)bytes[3] << 24;
+}
+
+/* Mixes one block into the chain; last is all ones for the final block, else 0. */
+void Compress(Digest *digest, const BYTE *block, DWORD last)
+{
+    DWORD m[16];
     DWORD v[16];
+    for (int i = 0; i < 16; i++)
+        m[i] = WordAt(block + 4 * i);
     for (int i = 0; i < 8; i++)
     {
         v[i] = digest->chain[i];
@@ -65,24 +85,33 @@ void Compress(Digest *digest, int last)
     }
     v[12] ^= digest->counted[0];
     v[13] ^= digest->counted[1];
-    if (last)
-        v[14] = ~v[14];
-    const DWORD *m = digest->block;
-    for (int round = 0; round < Rounds; round++)
-    {
-        const BYTE *s = Schedule[round];
-        for (int i = 0; i < 8; i++)
-            Mix(v, Lanes[i], m[s[2 * i]], m[s[2 * i + 1]]);
-    }
+    v[14] ^= last;
+    for (int round = 0; round < 10; round++)
+        Round(v, m, Schedule[round]);
     for (int i = 0; i < 8; i++)
         digest->chain[i] ^= v[i] ^ v[i + 8];
 }
 
+/* The count is of every byte mixed, this block's included, in 64 bits. */
 void Count(Digest *digest, DWORD bytes)
 {
     digest->counted[0] += bytes;
     if (digest->counted[0] < bytes)
         digest->counted[1]++;
+}
+
+/* A whole block that more bytes follow. */
+void MixBlock(Digest *digest, const BYTE *block)
+{
+    Count(digest, BlockBytes);
+    Compress(digest, block, 0);
+}
+
+void Keep(Digest *digest, const BYTE *bytes, DWORD length)
+{
+    for (DWORD i = 0; i < length; i++)
+        digest->pending[digest->filled + i] = bytes[i];
+    digest->filled += length;
 }
 
 } // namespace
@@ -98,30 +127,32 @@ void BeginDigest(Digest *digest)
     digest->filled = 0;
 }
 
+/*
+ * A block is mixed only once a byte after it has come: the last one must be
+ * mixed as last, in EndDigest. So up to a whole block stays pending.
+ */
 void AddToDigest(Digest *digest, const BYTE *bytes, DWORD length)
 {
-    BYTE *block = (BYTE *)digest->block;
-    for (; length > 0; length--)
+    DWORD room = BlockBytes - digest->filled;
+    if (length > room)
     {
-        /* A full block is mixed only once more bytes follow: the last one is mixed as last. */
-        if (digest->filled == BlockBytes)
-        {
-            Count(digest, BlockBytes);
-            Compress(digest, 0);
-            digest->filled = 0;
-        }
-        block[digest->filled++] = *bytes++;
+        Keep(digest, bytes, room);
+        MixBlock(digest, digest->pending);
+        bytes += room;
+        length -= room;
+        for (; length > BlockBytes; bytes += BlockBytes, length -= BlockBytes)
+            MixBlock(digest, bytes);
+        digest->filled = 0;
     }
+    Keep(digest, bytes, length);
 }
 
 void EndDigest(Digest *digest, BYTE *result)
 {
-    BYTE *block = (BYTE *)digest->block;
     Count(digest, digest->filled);
     while (digest->filled < BlockBytes)
-        block[digest->filled++] = 0;
-    Compress(digest, 1);
-    const BYTE *chain = (const BYTE *)digest->chain;
+        digest->pending[digest->filled++] = 0;
+    Compress(digest, digest->pending, 0xFFFFFFFF);
     for (int i = 0; i < DigestBytes; i++)
-        result[i] = chain[i];
+        result[i] = (BYTE)(digest->chain[i / 4] >> 8 * (i % 4));
 }

@@ -14,13 +14,13 @@ enum
     DigestBytes = 32
 };
 
-/* A digest in progress: the chain value, the bytes counted so far and the block not yet mixed. */
+/* A digest in progress: the chain value, the bytes mixed so far and those not yet mixed. */
 struct Digest
 {
     DWORD chain[8];
-    DWORD counted[2]; /* low and high word of the byte count */
-    DWORD block[16];  /* the message words, as their bytes arrived */
-    DWORD filled;     /* bytes in block */
+    DWORD counted[2]; /* low and high word of the count of bytes mixed */
+    BYTE pending[64]; /* up to a whole block, kept until a byte after it comes */
+    DWORD filled;     /* bytes in pending */
 };
 
 void BeginDigest(Digest *digest);

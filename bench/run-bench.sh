@@ -91,9 +91,10 @@ run_setup() {
     record setup.peak "$(field peak_kb "$out")"
 }
 
-# setup.exe /S from start to exit, as NSIS's /S is timed: the build's setup.exe,
-# which has no digest table, and a copy with the table of the payload beside it
-# (scripts/stamp-digests.pl), which reads every installed file back.
+# setup.exe /S from start to exit, as NSIS's /S is timed: a copy with the table
+# of the payload beside it (scripts/stamp-digests.pl), as every release is made,
+# which verifies each file as it copies it, and the build's setup.exe, which has
+# no table.
 run_silent() {
     for program in setup setup-verified; do
         clean

@@ -4,7 +4,7 @@
  * install each file replaced is moved to its backup first and a failure puts
  * all of it back (install/rollback.h); on a first install the files already
  * copied stay where they are, but not the one that failed. With digests each
- * copy is read back and compared with the table.
+ * copy is compared with the table as it is written.
  */
 #include <windows.h>
 #include "base/format.h"
@@ -16,6 +16,7 @@
 #include "install/inuse.h"
 #include "install/rollback.h"
 #include "install/sourcecheck.h"
+#include "install/verifiedcopy.h"
 
 short FilesCopied;
 
@@ -59,43 +60,36 @@ int Percentage(void)
 }
 
 /*
- * A file from a downloaded archive carries the "downloaded from the internet"
- * mark in its Zone.Identifier stream, and CopyFileA copies the stream along:
- * every start of the installed product would warn. FAT volumes, Windows 9x and
- * Wine keep no such streams; there the deletion simply fails.
+ * Copies row index's file over whatever is at destination, verified against
+ * the table as it is written, unless both name the same file, which is then
+ * only compared. An earlier file there is first moved to its backup; *moved is
+ * set once it is. outcome tells a file that is not the table's, or one held.
  */
-void RemoveDownloadMark(const char *path)
-{
-    char stream[PathSize + 16];
-    if (FormatText(stream, sizeof stream, "%s:Zone.Identifier", path))
-        DeleteFileA(stream);
-}
-
-/*
- * Copies one file over whatever is at destination, unless both name the same
- * file. An earlier file there is first moved to its backup; *moved is set once
- * it is, *held where another program holds it.
- */
-int CopyOneFile(const char *source, const char *destination, const char *backup, int earlier,
-                int *moved, int *held)
+int CopyOneFile(const DigestTable *table, int index, const char *source, const char *destination,
+                const char *backup, int earlier, int *moved, CopyOutcome *outcome)
 {
     DWORD error = 0;
+    /* Run from the install folder: nothing to copy, the file only compared with the table. One
+       that cannot be read (a scanner holding it) is not known to be damaged. */
     if (IsSameFile(source, destination))
-        return 1;
+    {
+        if (MatchesRecord(table, destination, index, &outcome->unread))
+            return 1;
+        outcome->damaged = !outcome->unread;
+        return 0;
+    }
     if (earlier)
     {
         /* Opened by another program since the check found it free. */
         if (!MoveAside(destination, backup, &error))
         {
-            *held = IsHeldError(error);
+            outcome->held = IsHeldError(error);
             return 0;
         }
         *moved = 1;
     }
-    if (!CopyFileA(source, destination, FALSE))
-        return LogFailure("CopyFileA", source, destination, 0);
-    RemoveDownloadMark(destination);
-    return 1;
+    return CopyVerifiedFile(source, destination, table->filled ? &table->files[index] : NULL,
+                            &outcome->damaged);
 }
 
 } // namespace
@@ -123,20 +117,12 @@ int CopyProductFiles(const DigestTable *table, unsigned earlier, CopyProgress pr
             FormPath(source, SourceDir, name) && FormDestination(index, destination, backup);
 
         progress(Percentage());
-        int copied =
-            formed && CopyOneFile(source, destination, backup, ((earlier & ~moved) >> index) & 1,
-                                  &wasMoved, &outcome->held);
+        int copied = formed && CopyOneFile(table, index, source, destination, backup,
+                                           ((earlier & ~moved) >> index) & 1, &wasMoved, outcome);
         moved |= wasMoved << index;
         /* A read-only source would otherwise arrive read-only. */
         if (copied)
             SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
-        /* Read back as it lies on the drive, which is what the product will run; one that could
-           not be read (a scanner holding it) is not known to be damaged. */
-        if (copied && !MatchesRecord(table, destination, index, &outcome->unread))
-        {
-            outcome->damaged = !outcome->unread;
-            copied = 0;
-        }
         if (!copied)
         {
             outcome->failedRow = index;

@@ -149,7 +149,7 @@ void TellCopyFailure(HWND dialog, const CopyOutcome *outcome)
     const char *format = outcome->damaged ? DamagedFileText : "Could not copy %s";
     FormatReason(reason, sizeof reason, outcome->unread);
     if (outcome->unread)
-        format = "Could not check %s after copying it: %s";
+        format = "Could not read %s in the install folder to check it: %s";
     if (!outcome->allPutBack)
         format = "Could not copy %s. Some earlier files could not be put back: they are in the "
                  "install folder, with ~ as the last letter of their names.";

@@ -324,6 +324,7 @@ class FaultRun : public testing::TestWithParam<Row>
         RemoveTree(clusterDir);
         RemoveTree(plantedMarker);
         SetEnvironmentVariableA("STATUS_HOOK_PAUSE", NULL);
+        SetEnvironmentVariableA("STATUS_HOOK_SHORT_READS", NULL);
         DeleteFileA(plainLog.c_str());
         for (int i = 0; i < ProductFileCount; i++)
             DeleteFileA((std::string("C:\\") + ProductFiles[i]).c_str());
@@ -1101,6 +1102,39 @@ void SwapSameSizeFiles(FaultRun *run)
     WriteFileBytes(DistFile("calm.mid"), tour);
 }
 
+/* 2001-02-03 04:05:06 UTC, for every staged file. */
+const FILETIME stagedTime = {0x7DB50500, 0x01C08D96};
+
+/* An empty Notes.doc and a Nim2Alph.exe of exactly two of the copy's 256 KiB buffers, every
+   other read of the setup's short (tests/driver/statushook.cpp). */
+void StageCopyEdges(FaultRun *run)
+{
+    std::string buffers(2 * 262144, '\0');
+    for (size_t i = 0; i < buffers.size(); i++)
+        buffers[i] = (char)(i / 4093);
+    run->StagePayload(0, buffers);
+    run->StagePayload(4, "");
+    run->StampDigests();
+    for (const char *name : ProductFiles)
+    {
+        HANDLE file = CreateFileA(DistFile(name).c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+        SetFileTime(file, NULL, NULL, &stagedTime);
+        CloseHandle(file);
+    }
+    SetEnvironmentVariableA("STATUS_HOOK_SHORT_READS", "1");
+}
+
+void CopiedWithTheirTime(FaultRun *)
+{
+    for (const char *name : ProductFiles)
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data = {}; /* stays 0 for a file not there */
+        GetFileAttributesExA(InDirectory(DefaultDir, name).c_str(), GetFileExInfoStandard, &data);
+        EXPECT_EQ(0, CompareFileTime(&stagedTime, &data.ftLastWriteTime)) << name;
+    }
+}
+
 template <int index> void DamageOverEarlierInstall(FaultRun *run)
 {
     InstallEarlier(FILE_ATTRIBUTE_NORMAL);
@@ -1402,6 +1436,8 @@ std::vector<Row> Rows()
          SwapSameSizeFiles, nullptr},
         {"ByteChangedOverEarlierInstall", DefaultInstallDir, Told(damaged, 2), "", 2,
          DamageOverEarlierInstall<2>, EarlierInstallPutBack, "/S /LOG=" + plainLog},
+        {"EmptyFileWholeBuffersShortReads", DefaultInstallDir, "", DefaultDir, 8, StageCopyEdges,
+         CopiedWithTheirTime},
         {"Verify", DefaultInstallDir, intact, "", 0, StageFiles<Intact, 0>, NoInstallDirectory,
          "/VERIFY"},
         {"VerifyDamaged", DefaultInstallDir, Told(damaged, 7), "", 0, StageFiles<OneByteChanged, 7>,

@@ -7,9 +7,45 @@
  * STATUS_HOOK_PAUSE: the run waits there until the test sets its event. A
  * completion text shown while Continue or Cancel is still visible adds a line
  * saying so: a test that polls sees the page only once it is whole.
+ * With STATUS_HOOK_SHORT_READS set, every other ReadFile of setup.exe's comes
+ * back with half the bytes asked, as a network redirector may answer: Wine
+ * reads a local file whole, up to its end.
  */
 #include <windows.h>
 #include "setup/dialog.h"
+
+static BOOL WINAPI HalvingReadFile(HANDLE file, LPVOID buffer, DWORD asked, LPDWORD read,
+                                   LPOVERLAPPED overlapped)
+{
+    static int calls;
+    return ReadFile(file, buffer, calls++ % 2 ? asked : (asked + 1) / 2, read, overlapped);
+}
+
+/* Points setup.exe's import of ReadFile at HalvingReadFile. */
+static void HalveSetupReads()
+{
+    char exe[MAX_PATH];
+    DWORD length = GetModuleFileNameA(NULL, exe, sizeof exe), protection;
+    if (!GetEnvironmentVariableA("STATUS_HOOK_SHORT_READS", NULL, 0) || length < 9 ||
+        lstrcmpiA(exe + length - 9, "setup.exe") != 0)
+        return;
+    BYTE *base = (BYTE *)GetModuleHandleA(NULL);
+    IMAGE_NT_HEADERS *headers = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY imports =
+        headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    ULONG_PTR real = (ULONG_PTR)GetProcAddress(GetModuleHandleA("kernel32.dll"), "ReadFile");
+    for (auto *dll = (IMAGE_IMPORT_DESCRIPTOR *)(base + imports.VirtualAddress); dll->Name; dll++)
+        for (ULONG_PTR *slot = (ULONG_PTR *)(base + dll->FirstThunk); *slot; slot++)
+            if (*slot == real && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection))
+                *slot = (ULONG_PTR)&HalvingReadFile;
+}
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    if (reason == DLL_PROCESS_ATTACH)
+        HalveSetupReads();
+    return TRUE;
+}
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK
     StatusHookProc(int code, WPARAM wParam, LPARAM lParam)
