@@ -252,6 +252,8 @@ struct Row
     std::string inUseBox = "";
     /* How another process holds the run's Nim2Alph.exe from the copy of nimbet2.mid (or 0). */
     DWORD holdShare = 0;
+    /* The file held so, where not fillDir's Nim2Alph.exe. */
+    std::string heldFile = "";
 };
 
 /* 0 on completion; 1 after Cancel on a file in use (3 unattended); 2 after another message. */
@@ -270,7 +272,7 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
 {
     if (outcome.empty())
         return "";
-    if (outcome == row.inUseBox)
+    if (outcome == row.inUseBox || outcome.rfind("NimSetup.$$$", 0) == 0)
         return "Copying files.";
     for (int i = 0; i < ProductFileCount; i++)
     {
@@ -278,7 +280,8 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
         if (outcome == Told(missing, i) || outcome == Told(unreadable, i) ||
             (outcome == Told(damaged, i) && row.filesCopied == 0))
             return "";
-        bool copyFailed = outcome.rfind(CopyFailure(i), 0) == 0 || outcome == Told(damaged, i);
+        bool copyFailed =
+            outcome.rfind(CopyFailure(i), 0) == 0 || outcome.rfind(Told(damaged, i), 0) == 0;
         if (copyFailed && row.filesCopied < i)
             return "Copying files.";
         if (copyFailed)
@@ -666,7 +669,9 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
              row.holdShare && LastStatus() != pausedAt && GetTickCount() - start < WaitMs;)
             Sleep(20);
         if (row.holdShare)
-            HoldInAnotherProcess(InDirectory(fillDir, "Nim2Alph.exe"), row.holdShare);
+            HoldInAnotherProcess(row.heldFile.empty() ? InDirectory(fillDir, "Nim2Alph.exe")
+                                                      : row.heldFile,
+                                 row.holdShare);
         SetEvent(go_);
         outcome = WaitForOutcome(dialog);
         EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
@@ -734,6 +739,16 @@ std::string EarlierInstall(const char *name)
     return std::string("earlier install of ") + name;
 }
 
+/* Gives the file at path the last write high:0, by default that of every staged earlier file. */
+void Date(const std::string &path, DWORD high = 30500000)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    FILETIME written = {0, high};
+    EXPECT_TRUE(SetFileTime(file, NULL, NULL, &written)) << path;
+    CloseHandle(file);
+}
+
 /* The eight files of an earlier install in the row's directory, with the given attributes. */
 void InstallEarlier(DWORD attributes)
 {
@@ -743,6 +758,7 @@ void InstallEarlier(DWORD attributes)
     {
         std::string path = InDirectory(dir, name);
         WriteFileBytes(path, EarlierInstall(name));
+        Date(path);
         SetFileAttributesA(path.c_str(), attributes);
     }
 }
@@ -822,7 +838,11 @@ void Interrupt(FaultRun *run, const std::string &dir)
     }
     WriteFileBytes(InDirectory(dir, "Nim2Alph.exe"), "copied by an interrupted run");
     run->mayChange_.push_back(InDirectory(dir, "NimSetup.$$$"));
-    WriteFileBytes(run->mayChange_.back(), "Nim2Alph.ex~\r\ntour.kv~\r\ncalm.mi~\r\n");
+    WriteFileBytes(run->mayChange_.back(), "Nimbet 2 Alpha setup backups\r\n"
+                                           "restore Nim2Alph.ex~ 31 30500000 0\r\n"
+                                           "restore tour.kv~ 27 30500000 0\r\n"
+                                           "restore calm.mi~ 27 30500000 0\r\n"
+                                           "end\r\n");
 }
 
 /* After a run over an interrupted one: its backups and list gone, a file at their names. */
@@ -841,7 +861,8 @@ void EarlierFileKeptAsBackup(FaultRun *run)
     for (const char *name : {"Nim2Alph.exe", "Nim2Alph.ex~", "NimSetup.$$$"})
         run->mayChange_.push_back(InDirectory(fillDir, name));
     EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(fillDir, "Nim2Alph.ex~")));
-    EXPECT_EQ("Nim2Alph.ex~\r\n", ReadFileBytes(InDirectory(fillDir, "NimSetup.$$$")));
+    EXPECT_EQ("Nimbet 2 Alpha setup backups\r\nrestore Nim2Alph.ex~ 31 30500000 0\r\nend\r\n",
+              ReadFileBytes(InDirectory(fillDir, "NimSetup.$$$")));
     std::string log = ReadFileBytes(plainLog);
     EXPECT_NE(log.npos, log.find("\r\nCould not put back U:\\Nimbet\\Nim2Alph.ex~\r\n")) << log;
 }
@@ -1115,18 +1136,11 @@ void ReadLogMeanwhile(FaultRun *, HWND)
 
 const std::string blockedBackup = InDirectory(DefaultDir, "tour.kv~");
 
-/* An earlier install with a folder of tour.kvr's backup name: tour.kvr cannot be moved aside. */
+/* An earlier install with a folder of tour.kvr's backup name: its backup takes another. */
 void BlockTourBackup(FaultRun *)
 {
     InstallEarlier(FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(CreateDirectoryA(blockedBackup.c_str(), NULL));
-}
-
-void EarlierInstallWholeAndFolderKept(FaultRun *)
-{
-    for (const char *name : ProductFiles)
-        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
-    EXPECT_TRUE(DirectoryExists(blockedBackup));
 }
 
 /* Of the earlier entry only the subkey with a subkey of its own stays. */
@@ -1206,6 +1220,212 @@ void FillToTheClusters(FaultRun *run)
     ASSERT_EQ(980u, freeClusters);
     for (int i = 0; i < ProductFileCount; i++)
         run->StagePayload(i, std::string(i == 7 ? 122 * 4096 : 500000, (char)('a' + i)));
+    run->StampDigests();
+    run->extraDrives_.push_back(clusterDrive);
+}
+
+/* One run at a time, and the list of backups that knows its phase and its own files. */
+
+const char busy[] = "Another setup of Nimbet 2 Alpha is running. Try again when it has finished.";
+const char notPutBack[] = "Some earlier files could not be put back: they are in the install "
+                          "folder, with ~ as the last letter of their names.";
+
+std::string ListRefused(const std::string &dir)
+{
+    return "NimSetup.$$$ in " + dir + " is not a list of backups this setup can read. Nothing "
+                                      "was changed. Move it out of the folder, then run the "
+                                      "setup again.";
+}
+
+/* Each row's backup of its earlier file, as the list names it. */
+const char *const backupNames[ProductFileCount] = {
+    "Nim2Alph.ex~", "tour.kv~", "calm.mi~", "nimbet2.mi~", "Notes.do~", "options.ex~",
+    "Unsetup.ex~",  "Unsetup.ba~"};
+
+/* The list of backups in its own form: its first line, then for each of rows (a bit a row) what
+   the backup is for ("restore" or "delete"), its name, and its earlier file's size and last
+   write as staged (high and low), then its last line. */
+std::string ListOf(const char *use, unsigned rows)
+{
+    std::string list = "Nimbet 2 Alpha setup backups\r\n";
+    for (int i = 0; i < ProductFileCount; i++)
+        if ((rows >> i) & 1)
+            list += std::string(use) + " " + backupNames[i] + " " +
+                    std::to_string(EarlierInstall(ProductFiles[i]).size()) + " 30500000 0\r\n";
+    return list + "end\r\n";
+}
+
+const std::string listFile = InDirectory(DefaultDir, "NimSetup.$$$");
+
+/* Neither a backup of either name (but the user's own file) nor the list stays in dir. */
+void NoBackupsOrListIn(const std::string &dir, const std::string &users = "")
+{
+    for (int i = 0; i < ProductFileCount; i++)
+    {
+        std::string second = backupNames[i];
+        second[second.size() - 2] = '1';
+        for (const std::string &name : {std::string(backupNames[i]), second})
+            EXPECT_TRUE(name == users || !FileExists(InDirectory(dir, name.c_str()))) << name;
+    }
+    for (const char *name : {"NimSetup.$$$", "NimSetup.$$~"})
+        EXPECT_FALSE(FileExists(InDirectory(dir, name))) << name;
+}
+
+void NoBackupsOrList(FaultRun *)
+{
+    NoBackupsOrListIn(DefaultDir);
+}
+
+/* A second setup while the first's dialog is open, and an unattended one with the same log:
+   each changes nothing and ends with 1618, the second's box owned by none. */
+void OthersRefusedMeanwhile(FaultRun *, HWND)
+{
+    SetupProcess second = StartSetup(DistFile("setup.exe"), DistDir);
+    RemoteMessageBox box = {};
+    ASSERT_TRUE(WaitForMessageBox(second.info.dwProcessId, WaitMs, &box));
+    EXPECT_EQ(busy, box.text);
+    EXPECT_EQ(SetupTitle, box.caption);
+    EXPECT_EQ(nullptr, box.owner);
+    EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons);
+    AnswerMessageBox(box);
+    DWORD code = 0;
+    EXPECT_TRUE(WaitForSetupExit(&second, WaitMs, &code));
+    EXPECT_EQ(1618u, code);
+    EXPECT_EQ(1618u, RunUnattended("/S /LOG=" + plainLog + " /D=c:\\e2e\\second"));
+}
+
+/* The first run's log, whole: the one refused with the same /LOG made none. */
+void FirstLogWhole(FaultRun *)
+{
+    std::string log = ReadFileBytes(plainLog), last = "\r\nExit code 0\r\n";
+    EXPECT_EQ(0u, log.find(firstLine)) << log;
+    EXPECT_EQ(last, log.substr(log.size() - std::min(log.size(), last.size()))) << log;
+}
+
+/* A reinstall killed as it deleted its backups, the first already gone: the new version whole,
+   the seven other earlier files as their backups, the list saying so. */
+void KilledWhileDeletingBackups(FaultRun *run)
+{
+    CreateDirectoryA(DefaultDir, NULL);
+    for (int i = 0; i < ProductFileCount; i++)
+    {
+        WriteFileBytes(InDirectory(DefaultDir, ProductFiles[i]), StagedPayload(ProductFiles[i]));
+        std::string backup = InDirectory(DefaultDir, backupNames[i]);
+        if (i > 0)
+            WriteFileBytes(backup, EarlierInstall(ProductFiles[i]));
+        if (i > 0)
+            Date(backup);
+        run->mayChange_.push_back(backup);
+    }
+    WriteFileBytes(listFile, ListOf("delete", 0xFF));
+    run->mayChange_.push_back(listFile);
+}
+
+void NewVersionWholeAndNoBackups(FaultRun *run)
+{
+    for (const char *name : ProductFiles)
+        EXPECT_EQ(StagedPayload(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
+    NoBackupsOrList(run);
+}
+
+/* A reinstall killed right after its list, then a Notes.do~ the user makes of the recorded size
+   but later (or, with size, of the recorded time but another size). */
+template <size_t size = 0> void ListThenUsersNotes(FaultRun *run)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    WriteFileBytes(listFile, ListOf("restore", 0xFF));
+    run->mayChange_.push_back(listFile);
+    std::string notes = "the user's own notes";
+    notes.resize(size ? size : EarlierInstall("Notes.doc").size(), '.');
+    WriteFileBytes(InDirectory(DefaultDir, "Notes.do~"), notes);
+    Date(InDirectory(DefaultDir, "Notes.do~"), size ? 30500000 : 30600000);
+}
+
+void UsersNotesUntouched(FaultRun *)
+{
+    std::string notes = ReadFileBytes(InDirectory(DefaultDir, "Notes.do~"));
+    EXPECT_EQ(0u, notes.find("the user's own notes")) << notes;
+    NoBackupsOrListIn(DefaultDir, "Notes.do~");
+    EXPECT_NE(std::string::npos,
+              ReadFileBytes(plainLog).find("\r\nLeft alone c:\\Nimbet 2 Alpha\\Notes.do~: not the "
+                                           "file the list records\r\n"));
+}
+
+void EarlierInstallAndUsersNotes(FaultRun *run)
+{
+    for (const char *name : ProductFiles)
+        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
+    UsersNotesUntouched(run);
+}
+
+/* What the list became the moment the first backup could not be deleted. */
+std::string listWhileDeleting;
+HANDLE listWatcher;
+
+DWORD WINAPI WatchTheList(void *)
+{
+    std::string failed = "\r\nDeleteFileA(" + InDirectory(DefaultDir, "Nim2Alph.ex~") + ") failed";
+    for (DWORD start = GetTickCount();
+         ReadFileBytes(plainLog).find(failed) == std::string::npos && GetTickCount() - start < WaitMs;)
+        Sleep(10);
+    listWhileDeleting = ReadFileBytes(listFile);
+    return 0;
+}
+
+/* An earlier install whose first backup another program reads, sharing reading only, from
+   the copy of nimbet2.mid to the end of the run. */
+void HoldFirstBackup(FaultRun *)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    listWhileDeleting.clear();
+    listWatcher = CreateThread(NULL, 0, WatchTheList, NULL, 0, NULL);
+}
+
+/* The list said the install was whole before the first delete, and names the backup that
+   stayed; the next reinstall leaves neither. */
+void HeldBackupListedThenRemoved(FaultRun *)
+{
+    WaitForSingleObject(listWatcher, WaitMs);
+    CloseHandle(listWatcher);
+    std::string marked = ListOf("delete", 1);
+    EXPECT_EQ(marked.substr(0, marked.size() - 5), listWhileDeleting.substr(0, marked.size() - 5));
+    EXPECT_EQ(std::string::npos, listWhileDeleting.find("restore")) << listWhileDeleting;
+    EXPECT_EQ(marked, ReadFileBytes(listFile));
+    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(DefaultDir, "Nim2Alph.ex~")));
+    EXPECT_EQ(0u, RunUnattended("/S"));
+    NoBackupsOrListIn(DefaultDir);
+    for (int i = 0; i < ProductFileCount; i++)
+        EXPECT_EQ(StagedPayload(ProductFiles[i]),
+                  ReadFileBytes(InDirectory(DefaultDir, ProductFiles[i])));
+}
+
+/* Nim2Alph.exe, held without delete sharing, keeps its earlier file as its backup, listed. */
+void FirstBackupKept(FaultRun *run)
+{
+    for (const char *name : {"Nim2Alph.exe", "Nim2Alph.ex~", "NimSetup.$$$"})
+        run->mayChange_.push_back(InDirectory(DefaultDir, name));
+    for (int i = 1; i < ProductFileCount; i++)
+        EXPECT_EQ(EarlierInstall(ProductFiles[i]),
+                  ReadFileBytes(InDirectory(DefaultDir, ProductFiles[i])));
+    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(DefaultDir, "Nim2Alph.ex~")));
+    EXPECT_EQ(ListOf("restore", 1), ReadFileBytes(listFile));
+}
+
+/* An earlier install of empty files on V:, which take no cluster, and files of 122 clusters
+   but the last, clusters in all: the list and its next text need two more. */
+template <int clusters> void FillClustersOverEarlierInstall(FaultRun *run)
+{
+    if (GetDriveTypeA(clusterDrive) == DRIVE_NO_ROOT_DIR)
+        GTEST_SKIP() << "drive V: is not mapped (no permission to mount a small tmpfs)";
+    CreateDirectoryA(clusterDir, NULL);
+    for (const char *name : ProductFiles)
+        WriteFileBytes(InDirectory(clusterDir, name), "");
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, total;
+    ASSERT_TRUE(GetDiskFreeSpaceA(clusterDrive, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                                  &total));
+    ASSERT_EQ(980u, freeClusters);
+    for (int i = 0; i < ProductFileCount; i++)
+        run->StagePayload(i, std::string((i == 7 ? clusters - 7 * 122 : 122) * 4096, 'a' + i));
     run->StampDigests();
     run->extraDrives_.push_back(clusterDrive);
 }
@@ -1344,12 +1564,12 @@ std::vector<Row> Rows()
              Interrupt(run, DefaultDir);
          },
          NoneReadOnly},
-        /* A backup's name that no list names is the user's file: kept, even where it fails a run.
-         */
+        /* A backup's name that no list names is the user's file: kept, and the backup takes
+           another name (Notes.d1~), which goes with the run. */
         {"UsersTildeFileFirstInstall", DefaultInstallDir, "", DefaultDir, 8, UsersTildeFile,
          nullptr},
-        {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, CopyFailure(4), "", 4,
-         UsersTildeFile, EarlierInstallUnchanged},
+        {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, "", DefaultDir, 8, UsersTildeFile,
+         nullptr},
         /* The files before the one that did not fit stay; what was written of it goes. */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
         /* The setup's own files, checked before anything is made. */
@@ -1475,10 +1695,72 @@ std::vector<Row> Rows()
          "/S /LOG=" + plainLog},
         {"LogReadWhileTheDialogIsOpen", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
          "/LOG=" + plainLog, ReadLogMeanwhile},
-        {"BackupNameTakenByAFolder", DefaultInstallDir, CopyFailure(1), "", 1, BlockTourBackup,
-         EarlierInstallWholeAndFolderKept},
+        {"BackupNameTakenByAFolder", DefaultInstallDir, "", DefaultDir, 8, BlockTourBackup,
+         nullptr},
         {"DirectoryOptionOfThreeBackslashes", DefaultInstallDir, "", DefaultDir, 8, nullptr,
          nullptr, "/D=\\\\\\nimbet"},
+        /* One run at a time, and the list of backups that knows its phase and its own files. */
+        {"SecondSetupWhileTheFirstIsOpen", DefaultInstallDir, "", DefaultDir, 8, nullptr,
+         FirstLogWhole, "/LOG=" + plainLog, OthersRefusedMeanwhile},
+        {"KilledWhileDeletingBackupsThenAGoodRun", DefaultInstallDir, "", DefaultDir, 8,
+         KilledWhileDeletingBackups, NoBackupsOrList},
+        {"KilledWhileDeletingBackupsThenADamagedFile", DefaultInstallDir, Told(damaged, 2), "", 2,
+         [](FaultRun *run)
+         {
+             KilledWhileDeletingBackups(run);
+             StageFiles<OneByteChanged, 2>(run);
+         },
+         NewVersionWholeAndNoBackups, "/S /LOG=" + plainLog},
+        {"ListNamesTheUsersNotesThenAGoodRun", DefaultInstallDir, "", DefaultDir, 8,
+         ListThenUsersNotes, UsersNotesUntouched, "/S /LOG=" + plainLog},
+        {"ListNamesTheUsersNotesThenADamagedFile", DefaultInstallDir, Told(damaged, 6), "", 6,
+         [](FaultRun *run)
+         {
+             ListThenUsersNotes<25>(run);
+             StageFiles<OneByteChanged, 6>(run);
+         },
+         EarlierInstallAndUsersNotes, "/S /LOG=" + plainLog},
+        {"ListNotTheSetups", DefaultInstallDir, ListRefused(DefaultInstallDir), "", 0,
+         [](FaultRun *)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             WriteFileBytes(listFile, "Nim2Alph.ex~\r\ntour.kv~\r\n");
+         },
+         nullptr, "/S /LOG=" + plainLog},
+        {"ListCutInALine", DefaultInstallDir, ListRefused(DefaultInstallDir), "", 0,
+         [](FaultRun *)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             std::string list = ListOf("restore", 0xFF);
+             WriteFileBytes(listFile, list.substr(0, list.find("tour.kv~ 27 305")));
+         },
+         nullptr, "/S /LOG=" + plainLog},
+        {"ListIsAFolder", DefaultInstallDir, ListRefused(DefaultInstallDir), "", 0,
+         [](FaultRun *)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             CreateDirectoryA(listFile.c_str(), NULL);
+         },
+         EarlierInstallUnchanged},
+        {"BackupHeldForReadingWhileDeleted", DefaultInstallDir, "", DefaultDir, 8, HoldFirstBackup,
+         HeldBackupListedThenRemoved, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, "",
+         FILE_SHARE_READ, InDirectory(DefaultDir, "Nim2Alph.ex~")},
+        {"DamagedAndNotAllPutBack", DefaultInstallDir, Told(damaged, 4) + " " + notPutBack, "", 4,
+         [](FaultRun *run)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             StageFiles<OneByteChanged, 4>(run);
+         },
+         FirstBackupKept, "", nullptr, HKEY_LOCAL_MACHINE, "", FILE_SHARE_READ | FILE_SHARE_WRITE,
+         InDirectory(DefaultDir, "Nim2Alph.exe")},
+        {"ClustersOverEarlierInstallCountTheList", clusterDir,
+         "You need about 4096 more bytes of disk space to install Nimbet.", "", 0,
+         FillClustersOverEarlierInstall<979>, nullptr,
+         "/S /LOG=" + plainLog + " /D=" + clusterDir},
+        {"ClustersOverEarlierInstallFitWithTheList", clusterDir, "", clusterDir, 8,
+         FillClustersOverEarlierInstall<978>,
+         [](FaultRun *) { NoBackupsOrListIn(clusterDir); },
+         "/S /LOG=" + plainLog + " /D=" + clusterDir},
     };
 }
 
@@ -1486,3 +1768,46 @@ std::vector<Row> Rows()
 
 INSTANTIATE_TEST_SUITE_P(Table, FaultRun, testing::ValuesIn(Rows()),
                          [](const testing::TestParamInfo<Row> &info) { return info.param.name; });
+
+/*
+ * Two unattended reinstalls into one folder from two setup folders, the second
+ * started 0 to 175 ms after the first: each ends installed (0) or refused
+ * (1618), and the folder holds the eight files of a run that ended with 0,
+ * none of the other's, and no backup or list.
+ */
+TEST(TwoRunsAtOnce, OneInstallsWholeTheOtherIsRefused)
+{
+    RemoveInstallTraces();
+    ASSERT_TRUE(StageDistribution());
+    const std::string folders[2] = {DistDir, "C:\\e2e\\other"};
+    CreateDirectoryA(folders[1].c_str(), NULL);
+    ASSERT_TRUE(CopyFileA(DistFile("setup.exe").c_str(), (folders[1] + "\\setup.exe").c_str(), 0));
+    /* 8 MB each, so that a run lasts longer than the delays. */
+    auto payload = [](int run, int row) { return std::string(1000000, (char)("aA"[run] + row)); };
+    for (int run = 0; run < 2; run++)
+        for (int row = 0; row < ProductFileCount; row++)
+            WriteFileBytes(folders[run] + "\\" + ProductFiles[row], payload(run, row));
+    for (DWORD delay : {0, 15, 40, 80, 120, 175})
+    {
+        SCOPED_TRACE(testing::Message() << "second run " << delay << " ms later");
+        SetupProcess runs[2];
+        DWORD codes[2] = {12345, 12345};
+        runs[0] = StartSetup(folders[0] + "\\setup.exe", folders[0], "/S");
+        Sleep(delay);
+        runs[1] = StartSetup(folders[1] + "\\setup.exe", folders[1], "/S");
+        for (int run = 0; run < 2; run++)
+        {
+            EXPECT_TRUE(WaitForSetupExit(&runs[run], WaitMs, &codes[run]));
+            EXPECT_TRUE(codes[run] == 0 || codes[run] == 1618) << codes[run];
+        }
+        int whose = ReadFileBytes(InDirectory(DefaultDir, ProductFiles[0])) == payload(1, 0);
+        EXPECT_EQ(0u, codes[whose]);
+        for (int row = 0; row < ProductFileCount; row++)
+            EXPECT_TRUE(payload(whose, row) ==
+                        ReadFileBytes(InDirectory(DefaultDir, ProductFiles[row])))
+                << ProductFiles[row];
+        NoBackupsOrListIn(DefaultDir);
+    }
+    RemoveInstallTraces();
+    RemoveTree(StageDir);
+}
