@@ -1568,7 +1568,12 @@ std::vector<Row> Rows()
            another name (Notes.d1~), which goes with the run. */
         {"UsersTildeFileFirstInstall", DefaultInstallDir, "", DefaultDir, 8, UsersTildeFile,
          nullptr},
-        {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, "", DefaultDir, 8, UsersTildeFile,
+        {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             UsersTildeFile(run);
+         },
          nullptr},
         /* The files before the one that did not fit stay; what was written of it goes. */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
