@@ -76,7 +76,8 @@ assert v == {"DefaultLocale": "en-US", "ManifestType": "version"} and (l["Manife
 assert {k: i[k] for k in ("InstallerType", "NestedInstallerType", "NestedInstallerFiles", "Scope", "ElevationRequirement", "InstallerSwitches", "ExpectedReturnCodes", "AppsAndFeaturesEntries", "Installers")} == {
     "InstallerType": "zip", "NestedInstallerType": "exe", "NestedInstallerFiles": [{"RelativeFilePath": "Nimbet 2 Alpha/setup.exe"}], "Scope": "machine", "ElevationRequirement": "elevatesSelf",
     "InstallerSwitches": {"Silent": "/S", "SilentWithProgress": "/S", "Log": '/LOG="<LOGPATH>"', "InstallLocation": '/D="<INSTALLPATH>"'},
-    "ExpectedReturnCodes": [{"InstallerReturnCode": 1, "ReturnResponse": "cancelledByUser"}, {"InstallerReturnCode": 3, "ReturnResponse": "packageInUse"}],
+    "ExpectedReturnCodes": [{"InstallerReturnCode": 1, "ReturnResponse": "cancelledByUser"}, {"InstallerReturnCode": 3, "ReturnResponse": "packageInUse"},
+                            {"InstallerReturnCode": 1618, "ReturnResponse": "installInProgress"}],
     "AppsAndFeaturesEntries": [{"DisplayName": "Nimbet 2 Alpha", "Publisher": "Orvanex", "DisplayVersion": "0.1", "ProductCode": "Nimbet 2 Alpha"}],
     "Installers": [{"Architecture": "x86", "InstallerUrl": "https://example.com/n.zip", "InstallerSha256": sha}]}
 EOF
