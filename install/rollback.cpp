@@ -161,18 +161,17 @@ int ParseList(const char *text, DWORD length)
 {
     const char *at = text;
     BackupCount = 0;
-    if (!Take(&at, ListHeader))
-        return 0;
-    while (!Take(&at, ListEnd))
+    int whole = Take(&at, ListHeader);
+    while (whole && !Take(&at, ListEnd))
     {
-        if (BackupCount == MaxBackups || !TakeBackupLine(&at, &Backups[BackupCount]))
-            return BackupCount = 0;
-        BackupCount++;
+        whole = BackupCount < MaxBackups && TakeBackupLine(&at, &Backups[BackupCount]);
+        BackupCount += whole;
     }
     /* Nothing after the end: not even a NUL hidden in it. */
-    if (at != text + length)
-        return BackupCount = 0;
-    return 1;
+    whole = whole && at == text + length;
+    if (!whole)
+        BackupCount = 0;
+    return whole;
 }
 
 /* What ReadListFile found at a path. */

@@ -1232,15 +1232,16 @@ const char notPutBack[] = "Some earlier files could not be put back: they are in
 
 std::string ListRefused(const std::string &dir)
 {
-    return "NimSetup.$$$ in " + dir + " is not a list of backups this setup can read. Nothing "
-                                      "was changed. Move it out of the folder, then run the "
-                                      "setup again.";
+    return "NimSetup.$$$ in " + dir +
+           " is not a list of backups this setup can read. Nothing "
+           "was changed. Move it out of the folder, then run the "
+           "setup again.";
 }
 
 /* Each row's backup of its earlier file, as the list names it. */
-const char *const backupNames[ProductFileCount] = {
-    "Nim2Alph.ex~", "tour.kv~", "calm.mi~", "nimbet2.mi~", "Notes.do~", "options.ex~",
-    "Unsetup.ex~",  "Unsetup.ba~"};
+const char *const backupNames[ProductFileCount] = {"Nim2Alph.ex~", "tour.kv~",   "calm.mi~",
+                                                   "nimbet2.mi~",  "Notes.do~",  "options.ex~",
+                                                   "Unsetup.ex~",  "Unsetup.ba~"};
 
 /* The list of backups in its own form: its first line, then for each of rows (a bit a row) what
    the backup is for ("restore" or "delete"), its name, and its earlier file's size and last
@@ -1365,8 +1366,8 @@ HANDLE listWatcher;
 DWORD WINAPI WatchTheList(void *)
 {
     std::string failed = "\r\nDeleteFileA(" + InDirectory(DefaultDir, "Nim2Alph.ex~") + ") failed";
-    for (DWORD start = GetTickCount();
-         ReadFileBytes(plainLog).find(failed) == std::string::npos && GetTickCount() - start < WaitMs;)
+    for (DWORD start = GetTickCount(); ReadFileBytes(plainLog).find(failed) == std::string::npos &&
+                                       GetTickCount() - start < WaitMs;)
         Sleep(10);
     listWhileDeleting = ReadFileBytes(listFile);
     return 0;
@@ -1391,7 +1392,8 @@ void HeldBackupListedThenRemoved(FaultRun *)
     EXPECT_EQ(marked.substr(0, marked.size() - 5), listWhileDeleting.substr(0, marked.size() - 5));
     EXPECT_EQ(std::string::npos, listWhileDeleting.find("restore")) << listWhileDeleting;
     EXPECT_EQ(marked, ReadFileBytes(listFile));
-    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(DefaultDir, "Nim2Alph.ex~")));
+    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"),
+              ReadFileBytes(InDirectory(DefaultDir, "Nim2Alph.ex~")));
     EXPECT_EQ(0u, RunUnattended("/S"));
     NoBackupsOrListIn(DefaultDir);
     for (int i = 0; i < ProductFileCount; i++)
@@ -1407,7 +1409,8 @@ void FirstBackupKept(FaultRun *run)
     for (int i = 1; i < ProductFileCount; i++)
         EXPECT_EQ(EarlierInstall(ProductFiles[i]),
                   ReadFileBytes(InDirectory(DefaultDir, ProductFiles[i])));
-    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(DefaultDir, "Nim2Alph.ex~")));
+    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"),
+              ReadFileBytes(InDirectory(DefaultDir, "Nim2Alph.ex~")));
     EXPECT_EQ(ListOf("restore", 1), ReadFileBytes(listFile));
 }
 
@@ -1760,11 +1763,9 @@ std::vector<Row> Rows()
          InDirectory(DefaultDir, "Nim2Alph.exe")},
         {"ClustersOverEarlierInstallCountTheList", clusterDir,
          "You need about 4096 more bytes of disk space to install Nimbet.", "", 0,
-         FillClustersOverEarlierInstall<979>, nullptr,
-         "/S /LOG=" + plainLog + " /D=" + clusterDir},
+         FillClustersOverEarlierInstall<979>, nullptr, "/S /LOG=" + plainLog + " /D=" + clusterDir},
         {"ClustersOverEarlierInstallFitWithTheList", clusterDir, "", clusterDir, 8,
-         FillClustersOverEarlierInstall<978>,
-         [](FaultRun *) { NoBackupsOrListIn(clusterDir); },
+         FillClustersOverEarlierInstall<978>, [](FaultRun *) { NoBackupsOrListIn(clusterDir); },
          "/S /LOG=" + plainLog + " /D=" + clusterDir},
     };
 }
