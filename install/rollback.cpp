@@ -185,11 +185,9 @@ enum
 /* The file at path into text (BackupListBytes + 1 bytes) and its length. */
 int ReadListFile(const char *path, char *text, DWORD *length)
 {
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
         return ListMissing;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        return ListUnreadable;
+    /* A folder of its name cannot be opened so either. */
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
                               OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE)

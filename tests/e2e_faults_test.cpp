@@ -1233,9 +1233,8 @@ const char notPutBack[] = "Some earlier files could not be put back: they are in
 std::string ListRefused(const std::string &dir)
 {
     return "NimSetup.$$$ in " + dir +
-           " is not a list of backups this setup can read. Nothing "
-           "was changed. Move it out of the folder, then run the "
-           "setup again.";
+           " is not a list of backups this setup can read. Nothing was changed. Move it out of "
+           "the folder, then run the setup again.";
 }
 
 /* Each row's backup of its earlier file, as the list names it. */
@@ -1322,11 +1321,15 @@ void KilledWhileDeletingBackups(FaultRun *run)
     run->mayChange_.push_back(listFile);
 }
 
+/* The new version kept whole, and the backups the list named deleted before the first copy. */
 void NewVersionWholeAndNoBackups(FaultRun *run)
 {
     for (const char *name : ProductFiles)
         EXPECT_EQ(StagedPayload(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
     NoBackupsOrList(run);
+    std::string log = ReadFileBytes(plainLog);
+    EXPECT_LT(log.find("\r\nRemoved c:\\Nimbet 2 Alpha\\Unsetup.ba~\r\n"), log.find("\r\nCopied "))
+        << log;
 }
 
 /* A reinstall killed right after its list, then a Notes.do~ the user makes of the recorded size
@@ -1753,6 +1756,22 @@ std::vector<Row> Rows()
         {"BackupHeldForReadingWhileDeleted", DefaultInstallDir, "", DefaultDir, 8, HoldFirstBackup,
          HeldBackupListedThenRemoved, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, "",
          FILE_SHARE_READ, InDirectory(DefaultDir, "Nim2Alph.ex~")},
+        {"BackupHeldForAMomentWhileDeleted", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             run->ReleaseWhenLogged("DeleteFileA(c:\\Nimbet 2 Alpha\\Nim2Alph.ex~) failed");
+         },
+         NoBackupsOrList, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, "", FILE_SHARE_READ,
+         InDirectory(DefaultDir, "Nim2Alph.ex~")},
+        /* Zeros after its end, as a power cut can leave a file being written. */
+        {"ListPaddedWithZeros", DefaultInstallDir, ListRefused(DefaultInstallDir), "", 0,
+         [](FaultRun *)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             WriteFileBytes(listFile, ListOf("restore", 0xFF) + std::string(64, '\0'));
+         },
+         nullptr, "/S /LOG=" + plainLog},
         {"DamagedAndNotAllPutBack", DefaultInstallDir, Told(damaged, 4) + " " + notPutBack, "", 4,
          [](FaultRun *run)
          {
