@@ -1276,20 +1276,27 @@ void NoBackupsOrList(FaultRun *)
     NoBackupsOrListIn(DefaultDir);
 }
 
-/* A second setup while the first's dialog is open, and an unattended one with the same log:
-   each changes nothing and ends with 1618, the second's box owned by none. */
+/* While the first setup's dialog is open, its mark is there, and a second setup and an
+   unattended one with the same log each change nothing and end with 1618, the second's box
+   owned by none. */
 void OthersRefusedMeanwhile(FaultRun *, HWND)
 {
+    /* The mark by the name the README gives, in the namespace every session sees. */
+    HANDLE mark = OpenMutexA(SYNCHRONIZE, FALSE, "Global\\Orvanex Nimbet 2 Alpha setup running");
+    EXPECT_NE(nullptr, mark);
+    CloseHandle(mark);
     SetupProcess second = StartSetup(DistFile("setup.exe"), DistDir);
     RemoteMessageBox box = {};
-    ASSERT_TRUE(WaitForMessageBox(second.info.dwProcessId, WaitMs, &box));
+    bool told = WaitForMessageBox(second.info.dwProcessId, WaitMs, &box);
     EXPECT_EQ(busy, box.text);
     EXPECT_EQ(SetupTitle, box.caption);
     EXPECT_EQ(nullptr, box.owner);
     EXPECT_EQ(std::vector<std::string>{"OK"}, box.buttons);
-    AnswerMessageBox(box);
+    if (told)
+        AnswerMessageBox(box);
+    /* One that showed no box runs on: it is killed at once, not left to the rows after. */
     DWORD code = 0;
-    EXPECT_TRUE(WaitForSetupExit(&second, WaitMs, &code));
+    WaitForSetupExit(&second, told ? WaitMs : 0, &code);
     EXPECT_EQ(1618u, code);
     EXPECT_EQ(1618u, RunUnattended("/S /LOG=" + plainLog + " /D=c:\\e2e\\second"));
 }
