@@ -167,7 +167,7 @@ int ParseList(const char *text, DWORD length)
         whole = BackupCount < MaxBackups && TakeBackupLine(&at, &Backups[BackupCount]);
         BackupCount += whole;
     }
-    /* Nothing after the end: not even a NUL hidden in it. */
+    /* Nothing after the end, not even a NUL (the zeros a power cut can leave in a file). */
     whole = whole && at == text + length;
     if (!whole)
         BackupCount = 0;
