@@ -99,11 +99,17 @@ int CopyProductFiles(const DigestTable *table, unsigned earlier, CopyProgress pr
 {
     unsigned moved = 0;
     FilesCopied = 0;
-    outcome->failedRow = BeginBackups(earlier, &moved);
+    outcome->failedRow = -1;
     outcome->damaged = 0;
     outcome->held = 0;
     outcome->unread = 0;
     outcome->allPutBack = 1;
+    /* A list that cannot be read stops the run before anything changes: what it names may be
+       the user's. */
+    outcome->listRefused = !ReadBackupList();
+    if (outcome->listRefused)
+        return 0;
+    outcome->failedRow = BeginBackups(earlier, &moved);
     if (outcome->failedRow >= 0)
         return 0;
     for (int index = 0; index < ProductFileCount; index++)

@@ -10,6 +10,7 @@
 #include "base/paths.h"
 #include "base/state.h"
 #include "install/installdir.h"
+#include "install/rollback.h"
 
 char ScratchPath[PathSize];
 
@@ -177,10 +178,12 @@ namespace
 {
 
 /*
- * The bytes the files need: RequiredBytes, or with digests the recorded sizes
- * as the drive stores them, each in whole clusters, if that is more. The
- * table's sizes come from a distribution of at most RequiredBytes, so no
- * sum here passes 32 bits.
+ * The bytes the run writes: RequiredBytes, or with digests the recorded sizes
+ * as the drive stores them, each in whole clusters, if that is more. Over an
+ * earlier install, whose files stay as backups until the end, the list of
+ * backups counts too, twice: its next text is written beside it before it
+ * takes its place. The table's sizes come from a distribution of at most
+ * RequiredBytes, so no sum here passes 32 bits.
  */
 ULONGLONG BytesNeeded(const DigestTable *table, DWORD clusterBytes)
 {
@@ -190,6 +193,8 @@ ULONGLONG BytesNeeded(const DigestTable *table, DWORD clusterBytes)
     DWORD clusters = 0;
     for (int i = 0; i < ProductFileCount; i++)
         clusters += (table->files[i].size + clusterBytes - 1) / clusterBytes;
+    if (MayWriteBackupList())
+        clusters += 2 * ((BackupListBytes + clusterBytes - 1) / clusterBytes);
     ULONGLONG stored = (ULONGLONG)clusters * clusterBytes;
     return stored > needed ? stored : needed;
 }

@@ -29,7 +29,8 @@ int CheckDiskSpace(const DigestTable *table, long *shortfall);
 /*
  * The free-space decision on a drive's counts. Returns 1 when they make
  * RequiredBytes or more (where table is filled: or the files' sizes in whole
- * clusters, if more); otherwise 0 with the bytes missing in shortfall.
+ * clusters, and over an earlier install in InstallDir the list of backups
+ * twice, if more); otherwise 0 with the bytes missing in shortfall.
  */
 int EnoughFreeSpace(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters,
                     const DigestTable *table, long *shortfall);

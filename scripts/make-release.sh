@@ -108,6 +108,8 @@ ExpectedReturnCodes:
     ReturnResponse: cancelledByUser
   - InstallerReturnCode: 3
     ReturnResponse: packageInUse
+  - InstallerReturnCode: 1618
+    ReturnResponse: installInProgress
 AppsAndFeaturesEntries:
   - DisplayName: $product_name
     Publisher: $product_publisher

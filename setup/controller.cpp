@@ -42,7 +42,7 @@ const char DamagedFileText[] = "%s in the setup folder is damaged. Copy the setu
 /* The dialog of the run in progress, for the copy's progress; NULL unattended. */
 HWND RunningDialog;
 
-/* Formats a message (one conversion of base/format.h's kinds a value) and tells the user. */
+/* Formats a message (base/format.h's conversions) and tells the user. */
 void Tell(HWND owner, const char *format, ...)
 {
     char message[MessageSize];
@@ -141,19 +141,34 @@ void ShowCopyProgress(int percentage)
     ShowStatus(RunningDialog, "Copying files... %d%% completed", percentage);
 }
 
-/* A copy that stopped: which file, and, where the put-back is not whole, where the earlier
- * files are, which matters most then. */
+/* A copy that stopped: which file and why, and, where the put-back is not whole, where the
+ * earlier files are. A list of backups it cannot read stopped it before anything changed. */
 void TellCopyFailure(HWND dialog, const CopyOutcome *outcome)
 {
+    if (outcome->listRefused)
+    {
+        Tell(dialog,
+             "NimSetup.$$$ in %s is not a list of backups this setup can read. Nothing was "
+             "changed. Move it out of the folder, then run the setup again.",
+             InstallDir);
+        return;
+    }
     char reason[256];
-    const char *format = outcome->damaged ? DamagedFileText : "Could not copy %s";
+    char cause[MessageSize];
     FormatReason(reason, sizeof reason, outcome->unread);
+    const char *format = outcome->damaged ? DamagedFileText : "Could not copy %s";
     if (outcome->unread)
         format = "Could not read %s in the install folder to check it: %s";
-    if (!outcome->allPutBack)
-        format = "Could not copy %s. Some earlier files could not be put back: they are in the "
-                 "install folder, with ~ as the last letter of their names.";
-    Tell(dialog, format, ProductFiles[outcome->failedRow], reason);
+    FormatText(cause, sizeof cause, format, ProductFiles[outcome->failedRow], reason);
+    /* The cause stays whole; the put-back's sentence follows it as a sentence of its own. */
+    int ended = cause[0] != '\0' && cause[lstrlenA(cause) - 1] == '.';
+    Tell(dialog,
+         outcome->allPutBack ? "%s"
+         : ended             ? "%s %s"
+                             : "%s. %s",
+         cause,
+         "Some earlier files could not be put back: they are in the install folder, with ~ as "
+         "the last letter of their names.");
 }
 
 /*

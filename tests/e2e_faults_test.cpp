@@ -169,6 +169,8 @@ struct Row
     std::string inUseBox = "";
     /* How another process holds the run's Nim2Alph.exe from the copy of nimbet2.mid (or 0). */
     DWORD holdShare = 0;
+    /* The file held so, where not fillDir's Nim2Alph.exe. */
+    std::string heldFile = "";
 };
 
 /* 0 on completion; 1 after Cancel on a file in use (3 unattended); 2 after another message. */
@@ -188,7 +190,7 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
 {
     if (outcome.empty())
         return "";
-    if (outcome == row.inUseBox)
+    if (outcome == row.inUseBox || outcome.rfind("NimSetup.$$$", 0) == 0)
         return "Copying files.";
     for (int i = 0; i < ProductFileCount; i++)
     {
@@ -196,7 +198,8 @@ std::string StatusBefore(const Row &row, const std::string &outcome)
         if (outcome == Told(missing, i) || outcome == Told(unreadable, i) ||
             (outcome == Told(damaged, i) && row.filesCopied == 0))
             return "";
-        bool copyFailed = outcome.rfind(CopyFailure(i), 0) == 0 || outcome == Told(damaged, i);
+        bool copyFailed =
+            outcome.rfind(CopyFailure(i), 0) == 0 || outcome.rfind(Told(damaged, i), 0) == 0;
         if (copyFailed && row.filesCopied < i)
             return "Copying files.";
         if (copyFailed)
@@ -588,7 +591,9 @@ TEST_P(FaultRun, EndsOnItsPageOrMessageAndChangesOnlyItsOwn)
              row.holdShare && LastStatus() != pausedAt && GetTickCount() - start < WaitMs;)
             Sleep(20);
         if (row.holdShare)
-            HoldInAnotherProcess(InDirectory(fillDir, "Nim2Alph.exe"), row.holdShare);
+            HoldInAnotherProcess(row.heldFile.empty() ? InDirectory(fillDir, "Nim2Alph.exe")
+                                                      : row.heldFile,
+                                 row.holdShare);
         SetEvent(go_);
         outcome = WaitForOutcome(dialog);
         EXPECT_EQ(row.message, outcome) << "last status: " << LastStatus();
@@ -656,6 +661,16 @@ std::string EarlierInstall(const char *name)
     return std::string("earlier install of ") + name;
 }
 
+/* Gives the file at path the last write high:0, by default that of every staged earlier file. */
+void Date(const std::string &path, DWORD high = 30500000)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    FILETIME written = {0, high};
+    EXPECT_TRUE(SetFileTime(file, NULL, NULL, &written)) << path;
+    CloseHandle(file);
+}
+
 /* The eight files of an earlier install in the row's directory, with the given attributes. */
 void InstallEarlier(DWORD attributes)
 {
@@ -665,6 +680,7 @@ void InstallEarlier(DWORD attributes)
     {
         std::string path = InDirectory(dir, name);
         WriteFileBytes(path, EarlierInstall(name));
+        Date(path);
         SetFileAttributesA(path.c_str(), attributes);
     }
 }
@@ -744,7 +760,11 @@ void Interrupt(FaultRun *run, const std::string &dir)
     }
     WriteFileBytes(InDirectory(dir, "Nim2Alph.exe"), "copied by an interrupted run");
     run->mayChange_.push_back(InDirectory(dir, "NimSetup.$$$"));
-    WriteFileBytes(run->mayChange_.back(), "Nim2Alph.ex~\r\ntour.kv~\r\ncalm.mi~\r\n");
+    WriteFileBytes(run->mayChange_.back(), "Nimbet 2 Alpha setup backups\r\n"
+                                           "restore Nim2Alph.ex~ 31 30500000 0\r\n"
+                                           "restore tour.kv~ 27 30500000 0\r\n"
+                                           "restore calm.mi~ 27 30500000 0\r\n"
+                                           "end\r\n");
 }
 
 /* After a run over an interrupted one: its backups and list gone, a file at their names. */
@@ -760,12 +780,15 @@ void NoBackupsLeft(FaultRun *)
 /* Nim2Alph.exe held without delete sharing: its earlier file stays as its backup, listed. */
 void EarlierFileKeptAsBackup(FaultRun *run)
 {
+    std::string dir = FaultRun::GetParam().field;
     for (const char *name : {"Nim2Alph.exe", "Nim2Alph.ex~", "NimSetup.$$$"})
-        run->mayChange_.push_back(InDirectory(fillDir, name));
-    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(fillDir, "Nim2Alph.ex~")));
-    EXPECT_EQ("Nim2Alph.ex~\r\n", ReadFileBytes(InDirectory(fillDir, "NimSetup.$$$")));
+        run->mayChange_.push_back(InDirectory(dir, name));
+    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"), ReadFileBytes(InDirectory(dir, "Nim2Alph.ex~")));
+    EXPECT_EQ("Nimbet 2 Alpha setup backups\r\nrestore Nim2Alph.ex~ 31 30500000 0\r\nend\r\n",
+              ReadFileBytes(InDirectory(dir, "NimSetup.$$$")));
     std::string log = ReadFileBytes(plainLog);
-    EXPECT_NE(log.npos, log.find("\r\nCould not put back U:\\Nimbet\\Nim2Alph.ex~\r\n")) << log;
+    EXPECT_NE(log.npos, log.find("\r\nCould not put back " + InDirectory(dir, "Nim2Alph.ex~")))
+        << log;
 }
 
 void NoneReadOnly(FaultRun *run)
@@ -1037,18 +1060,11 @@ void ReadLogMeanwhile(FaultRun *, HWND)
 
 const std::string blockedBackup = InDirectory(DefaultDir, "tour.kv~");
 
-/* An earlier install with a folder of tour.kvr's backup name: tour.kvr cannot be moved aside. */
+/* An earlier install with a folder of tour.kvr's backup name: its backup takes another. */
 void BlockTourBackup(FaultRun *)
 {
     InstallEarlier(FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(CreateDirectoryA(blockedBackup.c_str(), NULL));
-}
-
-void EarlierInstallWholeAndFolderKept(FaultRun *)
-{
-    for (const char *name : ProductFiles)
-        EXPECT_EQ(EarlierInstall(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
-    EXPECT_TRUE(DirectoryExists(blockedBackup));
 }
 
 /* Of the earlier entry only the subkey with a subkey of its own stays. */
@@ -1150,8 +1166,13 @@ void LogSaysPresenceOnly(FaultRun *)
 
 /* Seven files of 500,000 bytes and the last of exactly 122 clusters: 3,999,712 in all, but 983
    clusters of 4,096 where 980 are free. */
-void FillToTheClusters(FaultRun *run)
+template <int lastClusters = 122, bool overEarlier = false> void FillToTheClusters(FaultRun *run)
 {
+    for (int i = 0; overEarlier && i < ProductFileCount; i++)
+    {
+        CreateDirectoryA(clusterDir, NULL);
+        WriteFileBytes(InDirectory(clusterDir, ProductFiles[i]), "");
+    }
     if (GetDriveTypeA(clusterDrive) == DRIVE_NO_ROOT_DIR)
         GTEST_SKIP() << "drive V: is not mapped (no permission to mount a small tmpfs)";
     DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
@@ -1160,7 +1181,7 @@ void FillToTheClusters(FaultRun *run)
     ASSERT_EQ(4096u, sectorsPerCluster * bytesPerSector);
     ASSERT_EQ(980u, freeClusters);
     for (int i = 0; i < ProductFileCount; i++)
-        run->StagePayload(i, std::string(i == 7 ? 122 * 4096 : 500000, (char)('a' + i)));
+        run->StagePayload(i, std::string(i == 7 ? lastClusters * 4096 : 500000, (char)('a' + i)));
     run->StampDigests();
     run->extraDrives_.push_back(clusterDrive);
 }
@@ -1264,6 +1285,153 @@ void WatchOverEarlierInstall(FaultRun *)
                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, NULL);
     watch = {0, 0, {{0, 0}}, CreateEventA(NULL, TRUE, FALSE, NULL)};
     ASSERT_TRUE(ReadChanges());
+}
+
+/* One run at a time, and the list of backups that knows its phase and its own files. */
+
+const char busy[] = "Another setup of Nimbet 2 Alpha is running. Try again when it has finished.";
+const std::string listRefused =
+    "NimSetup.$$$ in c:\\Nimbet 2 Alpha is not a list of backups this setup can read. Nothing was "
+    "changed. Move it out of the folder, then run the setup again.";
+const std::string listFile = InDirectory(DefaultDir, "NimSetup.$$$");
+const char *const backupNames[ProductFileCount] = {"Nim2Alph.ex~", "tour.kv~",   "calm.mi~",
+                                                   "nimbet2.mi~",  "Notes.do~",  "options.ex~",
+                                                   "Unsetup.ex~",  "Unsetup.ba~"};
+
+/* The list in its own form: its first line, then for each of rows (a bit a row) what the backup
+   is for, its name and its earlier file's size and last write as staged, then its last line. */
+std::string ListOf(const char *use, unsigned rows)
+{
+    std::string list = "Nimbet 2 Alpha setup backups\r\n";
+    for (int i = 0; i < ProductFileCount; i++)
+        if ((rows >> i) & 1)
+            list += std::string(use) + " " + backupNames[i] + " " +
+                    std::to_string(EarlierInstall(ProductFiles[i]).size()) + " 30500000 0\r\n";
+    return list + "end\r\n";
+}
+
+void NoBackupsOrList(FaultRun *)
+{
+    for (const char *name : backupNames)
+        EXPECT_FALSE(FileExists(InDirectory(DefaultDir, name))) << name;
+    EXPECT_FALSE(FileExists(listFile));
+}
+
+/* While the first setup's dialog is open its mark is there, and a second setup and an
+   unattended one with the same log each end with 1618, changing nothing. */
+void OthersRefusedMeanwhile(FaultRun *, HWND)
+{
+    /* By the name the README gives, in the namespace every session sees. */
+    HANDLE mark = OpenMutexA(SYNCHRONIZE, FALSE, "Global\\Orvanex Nimbet 2 Alpha setup running");
+    EXPECT_NE(nullptr, mark);
+    CloseHandle(mark);
+    SetupProcess second = StartSetup(DistFile("setup.exe"), DistDir);
+    RemoteMessageBox box = {};
+    bool told = WaitForMessageBox(second.info.dwProcessId, WaitMs, &box);
+    EXPECT_EQ(busy, box.text);
+    EXPECT_EQ(nullptr, box.owner);
+    if (told)
+        AnswerMessageBox(box);
+    /* One that showed no box runs on: killed at once, not left to the rows after. */
+    DWORD code = 0;
+    WaitForSetupExit(&second, told ? WaitMs : 0, &code);
+    EXPECT_EQ(1618u, code);
+    EXPECT_EQ(1618u, RunUnattended("/S /LOG=" + plainLog + " /D=c:\\e2e\\second"));
+}
+
+/* A reinstall killed as it deleted its backups, the first already gone: the new version whole,
+   the seven other earlier files as their backups, the list saying so. */
+void KilledWhileDeletingBackups(FaultRun *run)
+{
+    CreateDirectoryA(DefaultDir, NULL);
+    for (int i = 0; i < ProductFileCount; i++)
+    {
+        WriteFileBytes(InDirectory(DefaultDir, ProductFiles[i]), StagedPayload(ProductFiles[i]));
+        run->mayChange_.push_back(InDirectory(DefaultDir, backupNames[i]));
+        if (i > 0)
+        {
+            WriteFileBytes(run->mayChange_.back(), EarlierInstall(ProductFiles[i]));
+            Date(run->mayChange_.back());
+        }
+    }
+    run->mayChange_.push_back(listFile);
+    WriteFileBytes(listFile, ListOf("delete", 0xFF));
+}
+
+/* The new version kept whole, and the listed backups deleted before the first copy. */
+void NewVersionWholeAndNoBackups(FaultRun *run)
+{
+    for (const char *name : ProductFiles)
+        EXPECT_EQ(StagedPayload(name), ReadFileBytes(InDirectory(DefaultDir, name))) << name;
+    NoBackupsOrList(run);
+    std::string log = ReadFileBytes(plainLog);
+    EXPECT_LT(log.find("\r\nRemoved c:\\Nimbet 2 Alpha\\Unsetup.ba~\r\n"), log.find("\r\nCopied "));
+}
+
+/* A reinstall killed right after its list, then a Notes.do~ of the user's of the recorded size
+   but later (or, given a size, of the recorded time but that size). */
+template <size_t size = 0> void ListThenUsersNotes(FaultRun *run)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    run->mayChange_.push_back(listFile);
+    WriteFileBytes(listFile, ListOf("restore", 0xFF));
+    std::string notes = "the user's own notes";
+    notes.resize(size ? size : EarlierInstall("Notes.doc").size(), '.');
+    WriteFileBytes(InDirectory(DefaultDir, "Notes.do~"), notes);
+    Date(InDirectory(DefaultDir, "Notes.do~"), size ? 30500000 : 30600000);
+}
+
+/* An earlier install and at the list's name the list's form before, a list cut in a line, one
+   with zeros after its end (as a power cut can leave a file being written), or a folder. */
+template <int kind> void EarlierAndBadList(FaultRun *)
+{
+    InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+    std::string list = ListOf("restore", 0xFF);
+    const std::string texts[] = {"Nim2Alph.ex~\r\ntour.kv~\r\n", list.substr(0, 80),
+                                 list + std::string(64, '\0')};
+    if (kind == 3)
+        CreateDirectoryA(listFile.c_str(), NULL);
+    else
+        WriteFileBytes(listFile, texts[kind]);
+}
+
+/* The user's file is unchanged by the snapshot; the list is gone. */
+void UsersNotesLeftAlone(FaultRun *)
+{
+    EXPECT_FALSE(FileExists(listFile));
+    EXPECT_NE(std::string::npos, ReadFileBytes(plainLog).find("\r\nLeft alone c:\\Nimbet 2 Alpha\\"
+                                                              "Notes.do~: not the file the list "
+                                                              "records\r\n"));
+}
+
+/* What the list was the moment the first backup could not be deleted. */
+std::string listWhileDeleting;
+HANDLE listWatcher;
+
+DWORD WINAPI WatchTheList(void *)
+{
+    for (DWORD start = GetTickCount();
+         ReadFileBytes(plainLog).find("DeleteFileA(c:\\Nimbet 2 Alpha\\Nim2Alph.ex~) failed") ==
+             std::string::npos &&
+         GetTickCount() - start < WaitMs;)
+        Sleep(10);
+    listWhileDeleting = ReadFileBytes(listFile);
+    return 0;
+}
+
+/* Said whole before the first delete, the list still names the backup that stayed; the next
+   reinstall leaves neither (by the snapshot). */
+void HeldBackupListedThenRemoved(FaultRun *)
+{
+    WaitForSingleObject(listWatcher, WaitMs);
+    CloseHandle(listWatcher);
+    std::string marked = ListOf("delete", 1);
+    EXPECT_EQ(0u, listWhileDeleting.find(marked.substr(0, marked.size() - 5)));
+    EXPECT_EQ(std::string::npos, listWhileDeleting.find("restore")) << listWhileDeleting;
+    EXPECT_EQ(marked, ReadFileBytes(listFile));
+    EXPECT_EQ(EarlierInstall("Nim2Alph.exe"),
+              ReadFileBytes(InDirectory(DefaultDir, backupNames[0])));
+    EXPECT_EQ(0u, RunUnattended("/S"));
 }
 
 std::vector<Row> Rows()
@@ -1400,12 +1568,17 @@ std::vector<Row> Rows()
              Interrupt(run, DefaultDir);
          },
          NoneReadOnly},
-        /* A backup's name that no list names is the user's file: kept, even where it fails a run.
-         */
+        /* A backup's name that no list names is the user's file: kept, and the backup takes
+           another name (Notes.d1~), which goes with the run. */
         {"UsersTildeFileFirstInstall", DefaultInstallDir, "", DefaultDir, 8, UsersTildeFile,
          nullptr},
-        {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, CopyFailure(4), "", 4,
-         UsersTildeFile, EarlierInstallUnchanged},
+        {"UsersTildeFileOverEarlierInstall", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             UsersTildeFile(run);
+         },
+         nullptr},
         /* The files before the one that did not fit stay; what was written of it goes. */
         {"DriveFillsUp", fillDir, CopyFailure(3), fillDir, 3, FillTheDrive, nullptr},
         /* The setup's own files, checked before anything is made. */
@@ -1449,7 +1622,7 @@ std::vector<Row> Rows()
         {"UnattendedVerifyWithoutTable", DefaultInstallDir, presenceOnly, "", 0,
          StageFiles<OneByteChanged, 4, false>, LogSaysPresenceOnly, "/VERIFY /S /LOG=" + plainLog},
         {"FilesLargerInClustersThanTheDrive", clusterDir, clusterShortfall, "", 0,
-         FillToTheClusters, [](FaultRun *) { EXPECT_FALSE(DirectoryExists(clusterDir)); },
+         FillToTheClusters<>, [](FaultRun *) { EXPECT_FALSE(DirectoryExists(clusterDir)); },
          "/S /LOG=" + plainLog + " /D=" + clusterDir},
         /* Planted code never runs, with the picker opened and the group made by links. */
         {"PlantedCodeBesideTheSetup", DefaultInstallDir, "", DefaultDir, 8, PlantCode,
@@ -1533,8 +1706,8 @@ std::vector<Row> Rows()
          "/S /LOG=" + plainLog},
         {"LogReadWhileTheDialogIsOpen", DefaultInstallDir, "", DefaultDir, 8, nullptr, nullptr,
          "/LOG=" + plainLog, ReadLogMeanwhile},
-        {"BackupNameTakenByAFolder", DefaultInstallDir, CopyFailure(1), "", 1, BlockTourBackup,
-         EarlierInstallWholeAndFolderKept},
+        {"BackupNameTakenByAFolder", DefaultInstallDir, "", DefaultDir, 8, BlockTourBackup,
+         nullptr},
         {"DirectoryOptionOfThreeBackslashes", DefaultInstallDir, "", DefaultDir, 8, nullptr,
          nullptr, "/D=\\\\\\nimbet"},
         /* In use only when another program holds it: anything else fails at once, with why. */
@@ -1618,9 +1791,14 @@ std::vector<Row> Rows()
              WriteFileBytes(run->mayChange_.back(), "left by an earlier run");
          },
          [](FaultRun *run) { EXPECT_FALSE(FileExists(run->mayChange_.back())); }},
+        /* The list is written aside first, under a name of the setup's own. */
         {"ListOfBackupsCannotBeWritten", DefaultInstallDir, CopyFailure(0), "", 0,
-         [](FaultRun *) { EarlierInstallWithFolder("NimSetup.$$$"); }, EarlierInstallUnchanged,
-         "/S /LOG=" + plainLog},
+         [](FaultRun *)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             CreateDirectoryA(InDirectory(DefaultDir, "NimSetup.$$~").c_str(), NULL);
+         },
+         EarlierInstallUnchanged, "/S /LOG=" + plainLog},
         {"ListOfBackupsRemovedLast", DefaultInstallDir, "", DefaultDir, 8, WatchOverEarlierInstall,
          [](FaultRun *) { EXPECT_EQ("NimSetup.$$$", RemovedNames().back()); },
          "/S /LOG=" + plainLog},
@@ -1636,6 +1814,79 @@ std::vector<Row> Rows()
                                   "\\Nimbet 2 Alpha.lnk) failed: 2147942405 Access denied. "));
          },
          "/S /LOG=" + plainLog},
+        /* One run at a time, and the list of backups that knows its phase and its own files. */
+        {"SecondSetupWhileTheFirstIsOpen", DefaultInstallDir, "", DefaultDir, 8, nullptr,
+         [](FaultRun *)
+         { EXPECT_EQ(std::string::npos, ReadFileBytes(plainLog).find(busy)) << "log cut"; },
+         "/LOG=" + plainLog, OthersRefusedMeanwhile},
+        {"KilledWhileDeletingBackupsThenAGoodRun", DefaultInstallDir, "", DefaultDir, 8,
+         KilledWhileDeletingBackups, NoBackupsOrList},
+        {"KilledWhileDeletingBackupsThenADamagedFile", DefaultInstallDir, Told(damaged, 2), "", 2,
+         [](FaultRun *run)
+         {
+             KilledWhileDeletingBackups(run);
+             StageFiles<OneByteChanged, 2>(run);
+         },
+         NewVersionWholeAndNoBackups, "/S /LOG=" + plainLog},
+        {"ListNamesTheUsersNotesThenAGoodRun", DefaultInstallDir, "", DefaultDir, 8,
+         ListThenUsersNotes, UsersNotesLeftAlone, "/S /LOG=" + plainLog},
+        {"ListNamesTheUsersNotesThenADamagedFile", DefaultInstallDir, Told(damaged, 6), "", 6,
+         [](FaultRun *run)
+         {
+             ListThenUsersNotes<25>(run);
+             StageFiles<OneByteChanged, 6>(run);
+         },
+         [](FaultRun *run)
+         {
+             EarlierInstallUnchanged(run);
+             UsersNotesLeftAlone(run);
+         },
+         "/S /LOG=" + plainLog},
+        /* A list the setup cannot read: nothing changes. */
+        {"ListNotTheSetups", DefaultInstallDir, listRefused, "", 0, EarlierAndBadList<0>, nullptr,
+         "/S /LOG=" + plainLog},
+        {"ListCutInALine", DefaultInstallDir, listRefused, "", 0, EarlierAndBadList<1>, nullptr,
+         "/S /LOG=" + plainLog},
+        {"ListPaddedWithZeros", DefaultInstallDir, listRefused, "", 0, EarlierAndBadList<2>,
+         nullptr, "/S /LOG=" + plainLog},
+        {"ListIsAFolder", DefaultInstallDir, listRefused, "", 0, EarlierAndBadList<3>,
+         EarlierInstallUnchanged},
+        /* The first backup read by another program, sharing reading only, from the copy of
+           nimbet2.mid to the end, or until its first delete failed. */
+        {"BackupHeldForReadingWhileDeleted", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             listWatcher = CreateThread(NULL, 0, WatchTheList, NULL, 0, NULL);
+         },
+         HeldBackupListedThenRemoved, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, "",
+         FILE_SHARE_READ, InDirectory(DefaultDir, "Nim2Alph.ex~")},
+        {"BackupHeldForAMomentWhileDeleted", DefaultInstallDir, "", DefaultDir, 8,
+         [](FaultRun *run)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             run->ReleaseWhenLogged("DeleteFileA(c:\\Nimbet 2 Alpha\\Nim2Alph.ex~) failed");
+         },
+         nullptr, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, "", FILE_SHARE_READ,
+         InDirectory(DefaultDir, "Nim2Alph.ex~")},
+        {"DamagedAndNotAllPutBack", DefaultInstallDir,
+         Told(damaged, 4) + " Some earlier files could not be put back: they are in the install "
+                            "folder, with ~ as the last letter of their names.",
+         "", 4,
+         [](FaultRun *run)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             StageFiles<OneByteChanged, 4>(run);
+         },
+         EarlierFileKeptAsBackup, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, "",
+         FILE_SHARE_READ | FILE_SHARE_WRITE, InDirectory(DefaultDir, "Nim2Alph.exe")},
+        /* Over an earlier install of empty files, which take no cluster: one cluster short of the
+           new files and the list's two, and an exact fit. */
+        {"ClustersOverEarlierInstallCountTheList", clusterDir,
+         "You need about 4096 more bytes of disk space to install Nimbet.", "", 0,
+         FillToTheClusters<118, true>, nullptr, "/S /LOG=" + plainLog + " /D=" + clusterDir},
+        {"ClustersOverEarlierInstallFitWithTheList", clusterDir, "", clusterDir, 8,
+         FillToTheClusters<117, true>, nullptr, "/S /LOG=" + plainLog + " /D=" + clusterDir},
     };
 }
 
@@ -1643,3 +1894,43 @@ std::vector<Row> Rows()
 
 INSTANTIATE_TEST_SUITE_P(Table, FaultRun, testing::ValuesIn(Rows()),
                          [](const testing::TestParamInfo<Row> &info) { return info.param.name; });
+
+/*
+ * Two unattended reinstalls of 8 MB each into one folder from two setup
+ * folders, the second started 0 to 175 ms after the first: each ends installed
+ * (0) or refused (1618), and the folder holds the files of one that installed.
+ */
+TEST(TwoRunsAtOnce, OneInstallsWholeTheOtherIsRefused)
+{
+    RemoveInstallTraces();
+    ASSERT_TRUE(StageDistribution());
+    const std::string folders[2] = {DistDir, "C:\\e2e\\other"};
+    CreateDirectoryA(folders[1].c_str(), NULL);
+    CopyFileA(DistFile("setup.exe").c_str(), (folders[1] + "\\setup.exe").c_str(), FALSE);
+    auto payload = [](int run, int row) { return std::string(1000000, (char)("aA"[run] + row)); };
+    for (int run = 0; run < 2; run++)
+        for (int row = 0; row < ProductFileCount; row++)
+            WriteFileBytes(folders[run] + "\\" + ProductFiles[row], payload(run, row));
+    for (DWORD delay : {0, 15, 40, 80, 120, 175})
+    {
+        SCOPED_TRACE(testing::Message() << "second run " << delay << " ms later");
+        SetupProcess runs[2];
+        DWORD codes[2] = {12345, 12345};
+        runs[0] = StartSetup(folders[0] + "\\setup.exe", folders[0], "/S");
+        Sleep(delay);
+        runs[1] = StartSetup(folders[1] + "\\setup.exe", folders[1], "/S");
+        for (int run = 0; run < 2; run++)
+            EXPECT_TRUE(WaitForSetupExit(&runs[run], WaitMs, &codes[run]) &&
+                        (codes[run] == 0 || codes[run] == 1618))
+                << codes[run];
+        int whose = ReadFileBytes(InDirectory(DefaultDir, ProductFiles[0])) == payload(1, 0);
+        EXPECT_EQ(0u, codes[whose]);
+        for (int row = 0; row < ProductFileCount; row++)
+            EXPECT_TRUE(payload(whose, row) ==
+                        ReadFileBytes(InDirectory(DefaultDir, ProductFiles[row])))
+                << ProductFiles[row];
+        NoBackupsOrList(nullptr);
+    }
+    RemoveInstallTraces();
+    RemoveTree(StageDir);
+}

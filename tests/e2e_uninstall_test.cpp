@@ -276,13 +276,25 @@ void RemoveSome()
         DeleteFileA((in + name).c_str());
 }
 
-/* A reinstall killed as it copied tour.kvr: its backups, their list and a file of its own on
- * its way out; every product file read-only, hidden and a system file. */
+/* A reinstall killed as it copied tour.kvr: its backups, their list (each backup's size and
+ * last write, as the setup records them) and a file of its own on its way out; every product
+ * file read-only, hidden and a system file. */
 void InterruptedAndHidden()
 {
+    const FILETIME written = {0, 30500000};
     for (const char *name : {"Nim2Alph.ex~", "tour.kv~", "NimSetup.$$7"})
+    {
         WriteFileBytes(in + name, "left by an interrupted reinstall");
-    WriteFileBytes(in + "NimSetup.$$$", "Nim2Alph.ex~\r\ntour.kv~\r\ncalm.mi~\r\n");
+        HANDLE file = CreateFileA((in + name).c_str(), FILE_WRITE_ATTRIBUTES, 0, NULL,
+                                  OPEN_EXISTING, 0, NULL);
+        SetFileTime(file, NULL, NULL, &written);
+        CloseHandle(file);
+    }
+    WriteFileBytes(in + "NimSetup.$$$", "Nimbet 2 Alpha setup backups\r\n"
+                                        "restore Nim2Alph.ex~ 32 30500000 0\r\n"
+                                        "restore tour.kv~ 32 30500000 0\r\n"
+                                        "restore calm.mi~ 32 30500000 0\r\n"
+                                        "end\r\n");
     for (const char *name : ProductFiles)
         SetFileAttributesA((in + name).c_str(),
                            FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
