@@ -1,9 +1,10 @@
 /*
  * BLAKE2s with a 32-byte result and no key, as RFC 7693 describes it. Every
  * installed byte passes through here, so whole blocks are mixed straight from
- * the caller's bytes and each round is written out with its words at fixed
- * places: with no table of positions to look up, the compiler keeps the state
- * in registers and stack slots it knows.
+ * the caller's bytes and every mix names the state's words at fixed places,
+ * which the compiler keeps in registers and stack slots it knows; only the
+ * block's words are taken in each round's order from the schedule. Writing
+ * the ten rounds out as well saved a tenth of the time for 5 KB of code.
  */
 #include <windows.h>
 #include "base/digest.h"
@@ -52,7 +53,7 @@ __attribute__((always_inline)) inline void Mix(DWORD &a, DWORD &b, DWORD &c, DWO
     b = RotateRight(b ^ c, 7);
 }
 
-/* The columns, then the diagonals; s is a row of Schedule, read when compiled. */
+/* The columns, then the diagonals; s is the round's row of Schedule. */
 __attribute__((always_inline)) inline void Round(DWORD *v, const DWORD *m, const BYTE *s)
 {
     Mix(v[0], v[4], v[8], v[12], m[s[0]], m[s[1]]);
