@@ -41,11 +41,15 @@ int StripLastComponent(char *path);
 int FormPath(char *path, const char *directory, const char *name);
 
 /*
- * Opens path to learn about the file, asking for no access, which a file others
- * hold open allows (or to read it, where the system refuses that);
- * INVALID_HANDLE_VALUE when it cannot be opened.
+ * Whether a and b name one file in whatever spelling (slashes, "." and "..",
+ * short names, letter case), by its volume and file index, which the text
+ * cannot tell (a case fold by bytes would even alter double-byte characters):
+ * 1 when they do, 0 when they differ, -1 when either cannot be opened or has
+ * no index (0: Win32s, some network redirectors), which tells nothing. flags is
+ * 0 for files, or FILE_FLAG_BACKUP_SEMANTICS for folders, which Windows NT
+ * opens only so (Windows 9x opens none).
  */
-HANDLE OpenToQuery(const char *path);
+int CompareIdentities(const char *a, const char *b, DWORD flags);
 
 /* The file system's record of the file at path (size, volume, index); 0 when it cannot be
  * opened. */
