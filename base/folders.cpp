@@ -13,13 +13,6 @@
 namespace
 {
 
-int IsAbsolute(const char *path)
-{
-    if (path[0] == '\\')
-        return path[1] == '\\';
-    return path[0] != '\0' && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-}
-
 /* The short form of path made full, in form (PathSize bytes), without a trailing backslash
  * unless it is a root's; 0 where the system cannot give it (the path names nothing). */
 int GetShortForm(const char *path, char *form)
@@ -38,25 +31,11 @@ int GetShortForm(const char *path, char *form)
     return 1;
 }
 
-/* Bytes of the root at the start of path, kept as written: "c:\" or "\\server\share\". */
-int RootLength(const char *path)
-{
-    if (path[0] != '\\')
-        return path[0] != '\0' && path[1] == ':' && path[2] == '\\' ? 3 : 0;
-    const char *p = path + 2;
-    for (int separators = 0; *p != '\0'; p = CharNextA(p))
-    {
-        if (*p == '\\' && ++separators == 2)
-            return (int)(p - path) + 1;
-    }
-    return (int)(p - path);
-}
-
 } // namespace
 
 int IsSameFolder(const char *a, const char *b)
 {
-    if (!IsAbsolute(a) || !IsAbsolute(b))
+    if (!RootLength(a) || !RootLength(b))
         return 0;
     int same = CompareIdentities(a, b, FILE_FLAG_BACKUP_SEMANTICS);
     if (same >= 0)

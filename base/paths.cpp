@@ -128,6 +128,21 @@ int FitSourceDirectory(void)
     return length > 0 && length < PathSize && WideToPath(shortName, SourceDir);
 }
 
+int RootLength(const char *path)
+{
+    if (path[0] != '\\')
+        return path[0] != '\0' && path[1] == ':' && (path[2] == '\\' || path[2] == '/') ? 3 : 0;
+    if (path[1] != '\\' || path[2] == '\\' || path[2] == '\0')
+        return 0;
+    const char *p = path + 2;
+    for (int separators = 0; *p != '\0'; p = CharNextA(p))
+    {
+        if (*p == '\\' && ++separators == 2)
+            return (int)(p - path) + 1;
+    }
+    return (int)(p - path);
+}
+
 int StripLastComponent(char *path)
 {
     /* A backslash at the very start is never cut: nothing would be left. */

@@ -34,6 +34,15 @@ int WideToPath(const WCHAR *wide, char *path);
  * is there, else the same full path. */
 int NamesProductFile(const char *path, int length);
 
+/*
+ * Bytes of the root that path begins with, as written: 3 for a drive's ("c:\",
+ * "c:/"); for a network path up to the backslash after its share
+ * ("\\server\share\"), or all of it where none follows ("\\server\share"). 0 for
+ * a path that is not absolute ("c:x", "\x", "x"), which would be taken from
+ * whatever the current directory happens to be, or names no server ("\\\x").
+ */
+int RootLength(const char *path);
+
 /* Cuts path at its last backslash (never one at index 0). Returns 1, or 0 with path unchanged. */
 int StripLastComponent(char *path);
 
