@@ -1,10 +1,8 @@
 /*
  * The file system's volume and file index tell two spellings of one folder
- * from two folders; the text cannot (and a case fold by bytes would even
- * alter double-byte characters). Windows NT opens a folder only with backup
- * semantics, and Windows 9x opens none: there the system's short forms of
- * the two full paths are compared instead, letter case ignored as the file
- * system ignores it.
+ * from two folders (base/paths.h). Windows 9x opens no folder: there the
+ * system's short forms of the two full paths are compared instead, letter case
+ * ignored as the file system ignores it.
  */
 #include <windows.h>
 #include "base/folders.h"
@@ -14,48 +12,6 @@
 
 namespace
 {
-
-int IsAbsolute(const char *path)
-{
-    if (path[0] == '\\')
-        return path[1] == '\\';
-    return path[0] != '\0' && path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-}
-
-HANDLE OpenFolder(const char *path)
-{
-    return CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                       FILE_FLAG_BACKUP_SEMANTICS, NULL);
-}
-
-void CloseOpened(HANDLE file)
-{
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-}
-
-/*
- * 1 when the indexes of a and b are one, 0 when they differ, -1 when either
- * cannot be opened or has no index (0: some network redirectors). Both stay
- * open meanwhile: Windows vouches for an index only while its file is open.
- */
-int CompareIndexes(const char *a, const char *b)
-{
-    HANDLE first = OpenFolder(a);
-    HANDLE second = OpenFolder(b);
-    BY_HANDLE_FILE_INFORMATION one;
-    BY_HANDLE_FILE_INFORMATION other;
-    int same = -1;
-    if (first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE &&
-        GetFileInformationByHandle(first, &one) && GetFileInformationByHandle(second, &other) &&
-        (one.nFileIndexLow | one.nFileIndexHigh) != 0)
-        same = one.nFileIndexLow == other.nFileIndexLow &&
-               one.nFileIndexHigh == other.nFileIndexHigh &&
-               one.dwVolumeSerialNumber == other.dwVolumeSerialNumber;
-    CloseOpened(first);
-    CloseOpened(second);
-    return same;
-}
 
 /* The short form of path made full, in form (PathSize bytes), without a trailing backslash
  * unless it is a root's; 0 where the system cannot give it (the path names nothing). */
@@ -75,27 +31,13 @@ int GetShortForm(const char *path, char *form)
     return 1;
 }
 
-/* Bytes of the root at the start of path, kept as written: "c:\" or "\\server\share\". */
-int RootLength(const char *path)
-{
-    if (path[0] != '\\')
-        return path[0] != '\0' && path[1] == ':' && path[2] == '\\' ? 3 : 0;
-    const char *p = path + 2;
-    for (int separators = 0; *p != '\0'; p = CharNextA(p))
-    {
-        if (*p == '\\' && ++separators == 2)
-            return (int)(p - path) + 1;
-    }
-    return (int)(p - path);
-}
-
 } // namespace
 
 int IsSameFolder(const char *a, const char *b)
 {
-    if (!IsAbsolute(a) || !IsAbsolute(b))
+    if (!RootLength(a) || !RootLength(b))
         return 0;
-    int same = CompareIndexes(a, b);
+    int same = CompareIdentities(a, b, FILE_FLAG_BACKUP_SEMANTICS);
     if (same >= 0)
         return same;
     char formA[PathSize];

@@ -57,21 +57,37 @@ int WideToPath(const WCHAR *wide, char *path)
 namespace
 {
 
-/* Whether two records are of one file: its volume and index. An index of 0 (Win32s, some
-   network redirectors) tells nothing and never matches. */
-int IsSameRecord(const BY_HANDLE_FILE_INFORMATION *one, const BY_HANDLE_FILE_INFORMATION *other)
-{
-    return (one->nFileIndexLow | one->nFileIndexHigh) != 0 &&
-           one->nFileIndexLow == other->nFileIndexLow &&
-           one->nFileIndexHigh == other->nFileIndexHigh &&
-           one->dwVolumeSerialNumber == other->dwVolumeSerialNumber;
-}
-
 /* The full path of path, its dots and drive-relative parts resolved, in a PathSize buffer. */
 int FullPath(const char *path, char *full)
 {
     DWORD length = GetFullPathNameA(path, PathSize, full, NULL);
     return length > 0 && length < PathSize;
+}
+
+/*
+ * Opens path to learn about the file, asking for no access, which a file others
+ * hold open allows (or to read it, where the system refuses that);
+ * INVALID_HANDLE_VALUE when it cannot be opened. flags as CompareIdentities's.
+ */
+HANDLE OpenToQuery(const char *path, DWORD flags)
+{
+    /*
+     * Windows 95 documents no access at all only as a device's query access,
+     * so where that is refused the file is opened for reading instead.
+     */
+    for (DWORD access = 0;; access = GENERIC_READ)
+    {
+        HANDLE file = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                  OPEN_EXISTING, flags, NULL);
+        if (file != INVALID_HANDLE_VALUE || access != 0)
+            return file;
+    }
+}
+
+void CloseOpened(HANDLE file)
+{
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
 }
 
 } // namespace
@@ -112,6 +128,21 @@ int FitSourceDirectory(void)
     return length > 0 && length < PathSize && WideToPath(shortName, SourceDir);
 }
 
+int RootLength(const char *path)
+{
+    if (path[0] != '\\')
+        return path[0] != '\0' && path[1] == ':' && (path[2] == '\\' || path[2] == '/') ? 3 : 0;
+    if (path[1] != '\\' || path[2] == '\\' || path[2] == '\0')
+        return 0;
+    const char *p = path + 2;
+    for (int separators = 0; *p != '\0'; p = CharNextA(p))
+    {
+        if (*p == '\\' && ++separators == 2)
+            return (int)(p - path) + 1;
+    }
+    return (int)(p - path);
+}
+
 int StripLastComponent(char *path)
 {
     /* A backslash at the very start is never cut: nothing would be left. */
@@ -128,24 +159,9 @@ int FormPath(char *path, const char *directory, const char *name)
     return JoinPath(path, directory) && JoinPath(path, name);
 }
 
-HANDLE OpenToQuery(const char *path)
-{
-    /*
-     * Windows 95 documents no access at all only as a device's query access,
-     * so where that is refused the file is opened for reading instead.
-     */
-    for (DWORD access = 0;; access = GENERIC_READ)
-    {
-        HANDLE file = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                  OPEN_EXISTING, 0, NULL);
-        if (file != INVALID_HANDLE_VALUE || access != 0)
-            return file;
-    }
-}
-
 int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *information)
 {
-    HANDLE file = OpenToQuery(path);
+    HANDLE file = OpenToQuery(path, 0);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
     int read = GetFileInformationByHandle(file, information);
@@ -153,27 +169,42 @@ int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *informatio
     return read;
 }
 
+int CompareIdentities(const char *a, const char *b, DWORD flags)
+{
+    /* Both stay open meanwhile: Windows vouches for an index only while its file is open. */
+    HANDLE first = OpenToQuery(a, flags);
+    HANDLE second = OpenToQuery(b, flags);
+    BY_HANDLE_FILE_INFORMATION one;
+    BY_HANDLE_FILE_INFORMATION other;
+    int same = -1;
+    if (first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE &&
+        GetFileInformationByHandle(first, &one) && GetFileInformationByHandle(second, &other) &&
+        (one.nFileIndexLow | one.nFileIndexHigh) != 0)
+        same = one.nFileIndexLow == other.nFileIndexLow &&
+               one.nFileIndexHigh == other.nFileIndexHigh &&
+               one.dwVolumeSerialNumber == other.dwVolumeSerialNumber;
+    CloseOpened(first);
+    CloseOpened(second);
+    return same;
+}
+
 int NamesProductFile(const char *path, int length)
 {
     char given[PathSize];
     char full[PathSize];
-    BY_HANDLE_FILE_INFORMATION log;
     if (!CopyBytes(given, PathSize, path, length))
-        return 0;
-    /* An existing file is known by its volume and index, in any spelling of its name; one still
-       to be made only by its full name. */
-    int exists = ReadFileInformation(given, &log);
-    if (!exists && !FullPath(given, full))
         return 0;
     for (int index = 0; index < ProductFileCount; index++)
     {
         char product[PathSize];
         char productFull[PathSize];
-        BY_HANDLE_FILE_INFORMATION file;
         if (!FormPath(product, InstallDir, ProductFiles[index]))
             continue;
-        if (exists ? ReadFileInformation(product, &file) && IsSameRecord(&log, &file)
-                   : FullPath(product, productFull) && lstrcmpiA(full, productFull) == 0)
+        /* A file is known by its volume and index, in any spelling of its name; where they tell
+           nothing (a log still to be made), by its full name. */
+        int same = CompareIdentities(given, product, 0);
+        if (same > 0 || (same < 0 && FullPath(given, full) && FullPath(product, productFull) &&
+                         lstrcmpiA(full, productFull) == 0))
             return 1;
     }
     return 0;

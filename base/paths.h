@@ -34,6 +34,15 @@ int WideToPath(const WCHAR *wide, char *path);
  * is there, else the same full path. */
 int NamesProductFile(const char *path, int length);
 
+/*
+ * Bytes of the root that path begins with, as written: 3 for a drive's ("c:\",
+ * "c:/"); for a network path up to the backslash after its share
+ * ("\\server\share\"), or all of it where none follows ("\\server\share"). 0 for
+ * a path that is not absolute ("c:x", "\x", "x"), which would be taken from
+ * whatever the current directory happens to be, or names no server ("\\\x").
+ */
+int RootLength(const char *path);
+
 /* Cuts path at its last backslash (never one at index 0). Returns 1, or 0 with path unchanged. */
 int StripLastComponent(char *path);
 
@@ -41,11 +50,15 @@ int StripLastComponent(char *path);
 int FormPath(char *path, const char *directory, const char *name);
 
 /*
- * Opens path to learn about the file, asking for no access, which a file others
- * hold open allows (or to read it, where the system refuses that);
- * INVALID_HANDLE_VALUE when it cannot be opened.
+ * Whether a and b name one file in whatever spelling (slashes, "." and "..",
+ * short names, letter case), by its volume and file index, which the text
+ * cannot tell (a case fold by bytes would even alter double-byte characters):
+ * 1 when they do, 0 when they differ, -1 when either cannot be opened or has
+ * no index (0: Win32s, some network redirectors), which tells nothing. flags is
+ * 0 for files, or FILE_FLAG_BACKUP_SEMANTICS for folders, which Windows NT
+ * opens only so (Windows 9x opens none).
  */
-HANDLE OpenToQuery(const char *path);
+int CompareIdentities(const char *a, const char *b, DWORD flags);
 
 /* The file system's record of the file at path (size, volume, index); 0 when it cannot be
  * opened. */

@@ -23,36 +23,6 @@ short FilesCopied;
 namespace
 {
 
-void CloseOpened(HANDLE file)
-{
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
-}
-
-/*
- * Whether two paths name one file, in whatever spelling: slashes, ".", short
- * names, letter case. The text cannot tell (a case fold by bytes would even
- * alter double-byte characters); the volume and file index can. Both files stay
- * open meanwhile: Windows 95 vouches for an index only while its file is open.
- * An index of 0 (Win32s, some network redirectors) tells nothing and never matches.
- */
-int IsSameFile(const char *a, const char *b)
-{
-    HANDLE first = OpenToQuery(a);
-    HANDLE second = OpenToQuery(b);
-    BY_HANDLE_FILE_INFORMATION one;
-    BY_HANDLE_FILE_INFORMATION other;
-    int same =
-        first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE &&
-        GetFileInformationByHandle(first, &one) && GetFileInformationByHandle(second, &other) &&
-        (one.nFileIndexLow | one.nFileIndexHigh) != 0 && one.nFileIndexLow == other.nFileIndexLow &&
-        one.nFileIndexHigh == other.nFileIndexHigh &&
-        one.dwVolumeSerialNumber == other.dwVolumeSerialNumber;
-    CloseOpened(first);
-    CloseOpened(second);
-    return same;
-}
-
 int Percentage(void)
 {
     int percentage = ((FilesCopied + 1) * 100) / ProductFileCount;
@@ -71,7 +41,7 @@ int CopyOneFile(const DigestTable *table, int index, const char *source, const c
     DWORD error = 0;
     /* Run from the install folder: nothing to copy, the file only compared with the table. One
        that cannot be read (a scanner holding it) is not known to be damaged. */
-    if (IsSameFile(source, destination))
+    if (CompareIdentities(source, destination, 0) > 0)
     {
         if (MatchesRecord(table, destination, index, &outcome->unread))
             return 1;

@@ -38,26 +38,13 @@ int FormRoot(const char *path, char *root)
         root[3] = '\0';
         return 1;
     }
+    root[0] = '\0';
+    /* "\\server\share", ended with a backslash; no root for one that names no server. */
     if (path[0] == '\\' && path[1] == '\\')
     {
-        /* Keep "\\server\share" and end it with a backslash. */
-        const char *end = path + 2;
-        int separators = 0;
-        for (; *end; end = CharNextA(end))
-        {
-            if (*end == '\\' && ++separators == 2)
-                break;
-        }
-        int length = (int)(end - path);
-        if (length + 2 > PathSize)
-            return 0;
-        for (int i = 0; i < length; i++)
-            root[i] = path[i];
-        root[length] = '\\';
-        root[length + 1] = '\0';
-        return 1;
+        int length = RootLength(path);
+        return length > 0 && CopyBytes(root, PathSize, path, length) && JoinPath(root, "");
     }
-    root[0] = '\0';
     return path[0] != '\0';
 }
 

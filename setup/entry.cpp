@@ -37,19 +37,6 @@ const char HelpText[] =
     "1618 another setup is running (nothing changed)";
 
 /*
- * A directory the setup may be pointed at from elsewhere, of at least three
- * bytes: a drive and its root ("c:\") or a network path ("\\server\share").
- * Anything else would be taken from whatever the working directory is.
- */
-int IsAbsolute(const char *path)
-{
-    if (path[0] == '\\')
-        return path[1] == '\\' && path[2] != '\\';
-    /* The platform takes '/' after the drive as the field does. */
-    return path[1] == ':' && (path[2] == '\\' || path[2] == '/');
-}
-
-/*
  * /D's value, *length bytes at *value, without its leading blanks and a pair
  * of quotes around it. Returns NULL, or why it is no absolute directory that
  * fits a path, leaving InstallDir alone; *value and *length are then what
@@ -62,7 +49,9 @@ const char *TakeDirectory(const char **value, int *length)
     *value = Unquote(*value, length);
     if (*length == 0)
         return "empty";
-    if (*length < 3 || !IsAbsolute(*value))
+    /* A drive and its root ("c:\") or a network path ("\\server"), at least three bytes;
+       the platform takes '/' after the drive as the field does. */
+    if (*length < 3 || !RootLength(*value))
         return "not absolute";
     return CopyBytes(InstallDir, PathSize, *value, *length) ? NULL : "too long";
 }

@@ -13,6 +13,7 @@
 #include "base/leftover.h"
 #include "base/log.h"
 #include "base/messages.h"
+#include "base/paths.h"
 #include "base/product.h"
 #include "base/state.h"
 #include "install/inuse.h"
@@ -58,15 +59,11 @@ void LogVersions(void)
 }
 
 /* Whether the folder, as the program's own path gives it, is a drive's root: "c:" or
- * "\\server\share". */
+ * "\\server\share", a root but for its backslash. */
 int IsRoot(const char *folder)
 {
-    if (folder[0] != '\\')
-        return folder[1] == ':' && folder[2] == '\0';
-    int separators = 0;
-    for (const char *p = folder + 2; *p != '\0'; p = CharNextA(p))
-        separators += *p == '\\';
-    return separators < 2;
+    char root[PathSize];
+    return FormatText(root, sizeof root, "%s\\", folder) && root[RootLength(root)] == '\0';
 }
 
 /* What makes InstallDir no install of the product's, or NULL: what a Windows folder holds of
