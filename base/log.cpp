@@ -6,6 +6,7 @@
 #include <windows.h>
 #include "base/format.h"
 #include "base/log.h"
+#include "base/product.h"
 #include "base/state.h"
 
 namespace
@@ -43,6 +44,17 @@ void Log(const char *format, ...)
     line[length++] = '\n';
     DWORD written;
     WriteFile(LogFile, line, (DWORD)length, &written, NULL);
+}
+
+DWORD LogVersions(const char *title)
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version; /* 148: the original, pre-Ex size */
+    GetVersionExA(&version);
+    /* Windows 9x keeps its major and minor version in the build number's high word. */
+    Log("%s " PRODUCT_VERSION ", Windows %lu.%lu.%lu\r\n%s", title, version.dwMajorVersion,
+        version.dwMinorVersion, version.dwBuildNumber & 0xFFFF, GetCommandLineA());
+    return version.dwMajorVersion;
 }
 
 void LogPart(const char *format, const char *text, int length, const char *more)

@@ -19,6 +19,13 @@ int OpenLog(const char *name, int length);
 /* Formats one line (%d, %ld, %u, %lu, %s, %%), cut to fit, and writes it with its CR LF. */
 void Log(const char *format, ...);
 
+/*
+ * The log's first lines, the same in both programs: the program's title and
+ * the product's version, the Windows version, then the command line. Returns
+ * the Windows major version.
+ */
+DWORD LogVersions(const char *title);
+
 /* Logs format with length bytes of text (cut to a path's size) for its first %s and more for
  * its second. */
 void LogPart(const char *format, const char *text, int length, const char *more);

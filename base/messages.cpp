@@ -3,6 +3,8 @@
  * and its log tell instead.
  */
 #include <windows.h>
+#include <stdarg.h>
+#include "base/format.h"
 #include "base/log.h"
 #include "base/messages.h"
 #include "base/state.h"
@@ -12,6 +14,16 @@ void TellUser(HWND owner, const char *text)
     Log("%s", text);
     if (!Unattended)
         MessageBoxA(owner, text, Caption, MB_OK);
+}
+
+void TellFormatted(HWND owner, const char *format, ...)
+{
+    char message[MessageBytes];
+    va_list args;
+    va_start(args, format);
+    FormatTextV(message, sizeof message, format, args);
+    va_end(args);
+    TellUser(owner, message);
 }
 
 namespace

@@ -8,8 +8,17 @@
 
 #include <windows.h>
 
+enum
+{
+    /* The longest message: two paths, a program's name and the words around them. */
+    MessageBytes = 1024
+};
+
 /* A box with OK only, owned by owner (NULL: by none); nothing shown when Unattended. */
 void TellUser(HWND owner, const char *text);
+
+/* TellUser with a text formatted as base/format.h formats, of up to MessageBytes bytes. */
+void TellFormatted(HWND owner, const char *format, ...);
 
 /* The same with Retry and Cancel; 1 when Retry was pressed, 0 on Cancel or when Unattended. */
 int AskRetry(HWND owner, const char *text);

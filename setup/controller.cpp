@@ -7,7 +7,6 @@
  * are chosen here.
  */
 #include <windows.h>
-#include <stdarg.h>
 #include "base/format.h"
 #include "base/libraries.h"
 #include "base/log.h"
@@ -30,28 +29,11 @@ int Stage;
 namespace
 {
 
-/* Size of a message with a file's and a holder's name, terminator included. */
-enum
-{
-    MessageSize = HolderSize + 256
-};
-
 const char OldWindowsText[] = PRODUCT_SHORT_NAME " does not work with this version of Windows.";
 const char DamagedFileText[] = "%s in the setup folder is damaged. Copy the setup files again.";
 
 /* The dialog of the run in progress, for the copy's progress; NULL unattended. */
 HWND RunningDialog;
-
-/* Formats a message (base/format.h's conversions) and tells the user. */
-void Tell(HWND owner, const char *format, ...)
-{
-    char message[MessageSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(message, sizeof message, format, args);
-    va_end(args);
-    TellUser(owner, message);
-}
 
 /*
  * Windows 3.x and older report a major version below 4; the setup needs the 4.0
@@ -60,13 +42,7 @@ void Tell(HWND owner, const char *format, ...)
  */
 int IsSupportedWindows(void)
 {
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version; /* 148: the original, pre-Ex size */
-    GetVersionExA(&version);
-    /* Windows 9x keeps its major and minor version in the build number's high word. */
-    Log("%s " PRODUCT_VERSION ", Windows %lu.%lu.%lu\r\n%s", SetupTitle, version.dwMajorVersion,
-        version.dwMinorVersion, version.dwBuildNumber & 0xFFFF, GetCommandLineA());
-    return version.dwMajorVersion >= 4;
+    return LogVersions(SetupTitle) >= 4;
 }
 
 /* For a run without the dialog: a refusal the dialog would show is told here (logged, or shown
@@ -90,7 +66,7 @@ void FormatReason(char *reason, int size, DWORD error)
 /* Asks the user to close the program that holds a file; 1 on Retry. */
 int AskToClose(HWND dialog, const HeldFile *held)
 {
-    char message[MessageSize];
+    char message[MessageBytes];
     FormatText(message, sizeof message, "%s is in use by %s. Close that program, then press Retry.",
                ProductFiles[held->row], held->holder);
     return AskRetry(dialog, message);
@@ -106,7 +82,7 @@ void TellSourceProblem(HWND owner, const SourceProblem *problem)
         "Could not read %s in the setup folder.",
         DamagedFileText,
     };
-    Tell(owner, texts[problem->fault], ProductFiles[problem->row]);
+    TellFormatted(owner, texts[problem->fault], ProductFiles[problem->row]);
 }
 
 /*
@@ -130,7 +106,7 @@ int WaitForEarlierFiles(HWND dialog, unsigned *earlier)
     {
         char reason[256];
         FormatReason(reason, sizeof reason, held.error);
-        Tell(dialog, "Could not replace %s: %s", ProductFiles[held.row], reason);
+        TellFormatted(dialog, "Could not replace %s: %s", ProductFiles[held.row], reason);
         return ExitFailed;
     }
     return ExitInstalled;
@@ -147,14 +123,15 @@ void TellCopyFailure(HWND dialog, const CopyOutcome *outcome)
 {
     if (outcome->listRefused)
     {
-        Tell(dialog,
-             "NimSetup.$$$ in %s is not a list of backups this setup can read. Nothing was "
-             "changed. Move it out of the folder, then run the setup again.",
-             InstallDir);
+        TellFormatted(
+            dialog,
+            "NimSetup.$$$ in %s is not a list of backups this setup can read. Nothing was "
+            "changed. Move it out of the folder, then run the setup again.",
+            InstallDir);
         return;
     }
     char reason[256];
-    char cause[MessageSize];
+    char cause[MessageBytes];
     FormatReason(reason, sizeof reason, outcome->unread);
     const char *format = outcome->damaged ? DamagedFileText : "Could not copy %s";
     if (outcome->unread)
@@ -162,13 +139,14 @@ void TellCopyFailure(HWND dialog, const CopyOutcome *outcome)
     FormatText(cause, sizeof cause, format, ProductFiles[outcome->failedRow], reason);
     /* The cause stays whole; the put-back's sentence follows it as a sentence of its own. */
     int ended = cause[0] != '\0' && cause[lstrlenA(cause) - 1] == '.';
-    Tell(dialog,
-         outcome->allPutBack ? "%s"
-         : ended             ? "%s %s"
-                             : "%s. %s",
-         cause,
-         "Some earlier files could not be put back: they are in the install folder, with ~ as "
-         "the last letter of their names.");
+    TellFormatted(
+        dialog,
+        outcome->allPutBack ? "%s"
+        : ended             ? "%s %s"
+                            : "%s. %s",
+        cause,
+        "Some earlier files could not be put back: they are in the install folder, with ~ as "
+        "the last letter of their names.");
 }
 
 /*
@@ -302,8 +280,9 @@ int RunInstall(HWND dialog)
     if (!CheckDiskSpace(&Digests, &shortfall))
     {
         /* Owned by none: the dialog stays usable behind it. */
-        Tell(NULL, "You need about %ld more bytes of disk space to install " PRODUCT_SHORT_NAME ".",
-             shortfall);
+        TellFormatted(
+            NULL, "You need about %ld more bytes of disk space to install " PRODUCT_SHORT_NAME ".",
+            shortfall);
         return ExitFailed;
     }
 

@@ -7,7 +7,6 @@
  * run it again. The steps report; what the user is told is chosen here.
  */
 #include <windows.h>
-#include <stdarg.h>
 #include "base/folders.h"
 #include "base/format.h"
 #include "base/leftover.h"
@@ -27,36 +26,8 @@ const char UninstallTitle[] = PRODUCT_NAME " Uninstall";
 namespace
 {
 
-/* A message with two paths and a holder's name, terminator included. */
-enum
-{
-    MessageSize = HolderSize + 2 * PathSize + 128
-};
-
 /* The install folder as the user knows it: long names, for every message. */
 char ShownDir[PathSize];
-
-/* Formats a message (base/format.h's conversions) and tells the user, or the log. */
-void Tell(const char *format, ...)
-{
-    char message[MessageSize];
-    va_list args;
-    va_start(args, format);
-    FormatTextV(message, sizeof message, format, args);
-    va_end(args);
-    TellUser(NULL, message);
-}
-
-/* The log's first lines, as the setup's: the versions, then the command line. */
-void LogVersions(void)
-{
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    /* Windows 9x keeps its major and minor version in the build number's high word. */
-    Log("%s " PRODUCT_VERSION ", Windows %lu.%lu.%lu\r\n%s", UninstallTitle, version.dwMajorVersion,
-        version.dwMinorVersion, version.dwBuildNumber & 0xFFFF, GetCommandLineA());
-}
 
 /* Whether the folder, as the program's own path gives it, is a drive's root: "c:" or
  * "\\server\share", a root but for its backslash. */
@@ -92,7 +63,7 @@ int WaitForProductFiles(void)
     unsigned present;
     while (CheckEarlierFilesExcept(1u << UninstallerFile, &present, &held) == EarlierFileHeld)
     {
-        char message[MessageSize];
+        char message[MessageBytes];
         FormatText(message, sizeof message,
                    "%s is in use by %s. Close that program, then press Retry.",
                    ProductFiles[held.row], held.holder);
@@ -117,7 +88,7 @@ void RemoveInstall(Leftover *leftover)
 
 int RunUninstall(void)
 {
-    LogVersions();
+    LogVersions(UninstallTitle);
     FormatText(InstallDir, PathSize, "%s", SourceDir);
     if (IsRoot(InstallDir))
         FormatText(ShownDir, PathSize, "%s\\", InstallDir);
@@ -128,15 +99,17 @@ int RunUninstall(void)
     const char *refused = FolderRefused();
     if (refused)
     {
-        Tell(PRODUCT_NAME " cannot be removed from %s: it is %s.", ShownDir, refused);
+        TellFormatted(NULL, PRODUCT_NAME " cannot be removed from %s: it is %s.", ShownDir,
+                      refused);
         return ExitFailed;
     }
     if (NeedsAdministrator(UninstallKeyPath))
     {
-        Tell(PRODUCT_NAME " was installed for all users: only an administrator can remove it.");
+        TellFormatted(NULL, PRODUCT_NAME
+                      " was installed for all users: only an administrator can remove it.");
         return ExitFailed;
     }
-    char question[MessageSize];
+    char question[MessageBytes];
     FormatText(question, sizeof question, "Remove " PRODUCT_NAME " from %s?", ShownDir);
     if (!Unattended && !AskYes(NULL, question))
         return ExitCancelled;
@@ -148,14 +121,14 @@ int RunUninstall(void)
     RemoveInstall(&leftover);
     if (leftover.what[0] != '\0')
     {
-        Tell("Could not remove %s: %s", leftover.what, leftover.why);
+        TellFormatted(NULL, "Could not remove %s: %s", leftover.what, leftover.why);
         return ExitFailed;
     }
     /* The second sentence, where anything stays, says what and where. */
     int kept = ListKeptFiles() > 0;
-    Tell(PRODUCT_NAME " was removed from your computer.%s%s%s",
-         kept ? " The files and folders it did not install were kept in " : "",
-         kept ? ShownDir : "", kept ? "." : "");
+    TellFormatted(NULL, PRODUCT_NAME " was removed from your computer.%s%s%s",
+                  kept ? " The files and folders it did not install were kept in " : "",
+                  kept ? ShownDir : "", kept ? "." : "");
     /* Last, once the user has read the box: what it starts waits for this process to end. */
     StartFolderRemoval();
     return ExitRemoved;
