@@ -120,8 +120,11 @@ int CopyBytes(char *buffer, int size, const char *text, int length)
 void FormatSystemText(char *buffer, int size, unsigned long error)
 {
     buffer[0] = '\0';
-    /* With a maximum width the system's text ends in no line break of its own. */
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                       FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                   NULL, error, 0, buffer, (DWORD)size, NULL);
+    /* With a maximum width the system's text ends in no line break of its own, but in the
+       blank that stands in for it. */
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                      FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                  NULL, error, 0, buffer, (DWORD)size, NULL);
+    while (length > 0 && buffer[length - 1] == ' ')
+        buffer[--length] = '\0';
 }

@@ -16,8 +16,8 @@
 int FormatText(char *buffer, int size, const char *format, ...);
 int FormatTextV(char *buffer, int size, const char *format, va_list args);
 
-/* The system's own text for error (FormatMessageA's), on one line, into buffer (size bytes);
- * empty where the system has none. */
+/* The system's own text for error (FormatMessageA's), on one line and with no blank at its
+ * end, into buffer (size bytes); empty where the system has none. */
 void FormatSystemText(char *buffer, int size, unsigned long error);
 
 /* Copies length bytes of text and a terminator into buffer (size bytes); 0, buffer untouched,

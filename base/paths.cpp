@@ -159,6 +159,17 @@ int FormPath(char *path, const char *directory, const char *name)
     return JoinPath(path, directory) && JoinPath(path, name);
 }
 
+int IsPresent(const char *path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+int IsDirectory(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *information)
 {
     HANDLE file = OpenToQuery(path, 0);

@@ -64,4 +64,10 @@ int CompareIdentities(const char *a, const char *b, DWORD flags);
  * opened. */
 int ReadFileInformation(const char *path, BY_HANDLE_FILE_INFORMATION *information);
 
+/* Whether anything, a file or a folder, stands at path. */
+int IsPresent(const char *path);
+
+/* Whether a folder stands at path, not a file of its name. */
+int IsDirectory(const char *path);
+
 #endif

@@ -48,22 +48,6 @@ int FormRoot(const char *path, char *root)
     return path[0] != '\0';
 }
 
-/* Copies a path between PathSize buffers, cut to fit. */
-void CopyPath(char *to, const char *from)
-{
-    int i = 0;
-    for (; i < PathSize - 1 && from[i] != '\0'; i++)
-        to[i] = from[i];
-    to[i] = '\0';
-}
-
-/* True when path exists and is a directory, not a file of that name. */
-int IsDirectory(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 /*
  * The nearest folder of path that exists, no higher than its root, ending in
  * a backslash, in a PathSize buffer: where the directory will be made, and
@@ -73,7 +57,7 @@ int FindExistingFolder(const char *path, const char *root, char *folder)
 {
     /* A strip leaves the root without its backslash. */
     int least = lstrlenA(root) - 1;
-    CopyPath(folder, path);
+    FormatText(folder, PathSize, "%s", path);
     while (!IsDirectory(folder))
     {
         if (!StripLastComponent(folder) || lstrlenA(folder) < least)
@@ -242,7 +226,7 @@ int CreateInstallDirectory(void)
         /* Also when the parents' creation below then makes it possible. */
         LogFailure("CreateDirectoryA", InstallDir, NULL, 0);
 
-        CopyPath(ScratchPath, InstallDir);
+        FormatText(ScratchPath, PathSize, "%s", InstallDir);
         do
         {
             if (!StripLastComponent(ScratchPath))

@@ -82,8 +82,7 @@ int WriteBatchCopy(char *path)
 int FormBatchCommand(const char *batch, char *interpreter, char *command, DWORD *flags)
 {
     *flags = CREATE_NO_WINDOW;
-    if (GetPlatformFile(GetSystemDirectoryA, "cmd.exe", interpreter) &&
-        GetFileAttributesA(interpreter) != INVALID_FILE_ATTRIBUTES)
+    if (GetPlatformFile(GetSystemDirectoryA, "cmd.exe", interpreter) && IsPresent(interpreter))
         return FormatText(command, CommandSize, "\"%s\" /c \"\"%s\" \"%s\"\"", interpreter, batch,
                           InstallDir);
     *flags = 0;

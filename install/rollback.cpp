@@ -185,7 +185,7 @@ enum
 /* The file at path into text (BackupListBytes + 1 bytes) and its length. */
 int ReadListFile(const char *path, char *text, DWORD *length)
 {
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    if (!IsPresent(path))
         return ListMissing;
     /* A folder of its name cannot be opened so either. */
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
@@ -308,7 +308,7 @@ int RemoveBackup(const Backup *backup)
     for (int attempt = 1;; attempt++)
     {
         RemoveRunsFile(backup->row, path);
-        if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+        if (!IsPresent(path))
         {
             Log("Removed %s", path);
             return 1;
@@ -370,7 +370,7 @@ int PlanBackup(int index)
     {
         if (!FormBackupName(InstallDir, index, name, backup))
             return 0;
-        if (GetFileAttributesA(backup) != INVALID_FILE_ATTRIBUTES)
+        if (IsPresent(backup))
             continue;
         Backup planned = {index, name, information.nFileSizeLow, information.ftLastWriteTime,
                           Restore};
@@ -483,7 +483,7 @@ int FormDestination(int index, char *destination, char *backup)
 void RemoveRunsFile(int index, const char *path)
 {
     char aside[PathSize];
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
+    if (!IsPresent(path))
         return;
     SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
     if (FormOwnPath((char)('0' + index), aside))
@@ -524,10 +524,9 @@ int MayWriteBackupList(void)
 {
     char path[PathSize];
     for (int index = 0; index < ProductFileCount; index++)
-        if (FormPath(path, InstallDir, ProductFiles[index]) &&
-            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        if (FormPath(path, InstallDir, ProductFiles[index]) && IsPresent(path))
             return 1;
-    return FormOwnPath(ListMark, path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    return FormOwnPath(ListMark, path) && IsPresent(path);
 }
 
 int BeginBackups(unsigned earlier, unsigned *moved)

@@ -30,8 +30,8 @@ const DWORD CopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
  * (a network redirector may return fewer bytes than asked before it), adding
  * each piece written to digest (or none) and counting it in *written.
  */
-int CopyContents(HANDLE from, HANDLE to, const char *source, const char *destination, Digest *digest,
-              ULONGLONG *written)
+int CopyContents(HANDLE from, HANDLE to, const char *source, const char *destination,
+                 Digest *digest, ULONGLONG *written)
 {
     for (;;)
     {

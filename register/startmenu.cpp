@@ -138,9 +138,7 @@ void CreateShellGroup(int programs)
         !GetProgramsFolder(&shell, programs, folder) || !JoinPath(folder, ProductName))
         return;
     /* A folder left by an earlier install is no failure; a file of its name is. */
-    DWORD attributes = GetFileAttributesA(folder);
-    if ((attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) &&
-        !CreateDirectoryA(folder, NULL))
+    if (!IsDirectory(folder) && !CreateDirectoryA(folder, NULL))
         LogFailure("CreateDirectoryA", folder, NULL, 0);
 
     HRESULT initialized = com.initialize(NULL);
@@ -162,11 +160,6 @@ void CreateShellGroup(int programs)
 
 namespace
 {
-
-int IsPresent(const char *path)
-{
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
 
 /*
  * Starts the converter hidden, by its full path: grpconv.exe in the system

@@ -19,11 +19,6 @@
 namespace
 {
 
-int IsPresent(const char *path)
-{
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
 /* Whether the link at linkPath starts a file in InstallDir. */
 int PointsIntoInstallDir(const ComCalls *com, const char *linkPath)
 {

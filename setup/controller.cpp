@@ -55,14 +55,6 @@ int IsSupportedWindowsTold(void)
     return 0;
 }
 
-/* The system's text for error, without the blank the system leaves at its end. */
-void FormatReason(char *reason, int size, DWORD error)
-{
-    FormatSystemText(reason, size, error);
-    for (int length = lstrlenA(reason); length > 0 && reason[length - 1] == ' ';)
-        reason[--length] = '\0';
-}
-
 /* Asks the user to close the program that holds a file; 1 on Retry. */
 int AskToClose(HWND dialog, const HeldFile *held)
 {
@@ -105,7 +97,7 @@ int WaitForEarlierFiles(HWND dialog, unsigned *earlier)
     if (found == EarlierFileRefused)
     {
         char reason[256];
-        FormatReason(reason, sizeof reason, held.error);
+        FormatSystemText(reason, sizeof reason, held.error);
         TellFormatted(dialog, "Could not replace %s: %s", ProductFiles[held.row], reason);
         return ExitFailed;
     }
@@ -132,7 +124,7 @@ void TellCopyFailure(HWND dialog, const CopyOutcome *outcome)
     }
     char reason[256];
     char cause[MessageBytes];
-    FormatReason(reason, sizeof reason, outcome->unread);
+    FormatSystemText(reason, sizeof reason, outcome->unread);
     const char *format = outcome->damaged ? DamagedFileText : "Could not copy %s";
     if (outcome->unread)
         format = "Could not read %s in the install folder to check it: %s";

@@ -1020,7 +1020,7 @@ void SourceMissingLogged(FaultRun *run)
     NoInstallDirectory(run);
     ExpectLogLines({firstLine, "\"C:\\e2e\\dist\\setup.exe\" /s /log=" + plainLog,
                     "Directory: c:\\Nimbet 2 Alpha",
-                    "GetFileAttributesA(C:\\e2e\\dist\\calm.mid) failed: 2 File not found. ",
+                    "GetFileAttributesA(C:\\e2e\\dist\\calm.mid) failed: 2 File not found.",
                     Told(missing, 2), "Exit code 2"});
 }
 
@@ -1716,7 +1716,7 @@ std::vector<Row> Rows()
          [](FaultRun *) {
              EXPECT_EQ(
                  1u,
-                 Logged("CreateFileA(c:\\Nimbet 2 Alpha\\Notes.doc) failed: 5 Access denied. "));
+                 Logged("CreateFileA(c:\\Nimbet 2 Alpha\\Notes.doc) failed: 5 Access denied."));
          },
          "/S /LOG=" + plainLog},
         {"UnattendedHeldOnceListed", DefaultInstallDir, InUse("Unsetup.bat"), "", 0, HoldOnceListed,
@@ -1811,7 +1811,7 @@ std::vector<Row> Rows()
          [](FaultRun *)
          {
              EXPECT_EQ(1u, Logged("CoCreateInstance(" + StartMenuGroupFolder() +
-                                  "\\Nimbet 2 Alpha.lnk) failed: 2147942405 Access denied. "));
+                                  "\\Nimbet 2 Alpha.lnk) failed: 2147942405 Access denied."));
          },
          "/S /LOG=" + plainLog},
         /* One run at a time, and the list of backups that knows its phase and its own files. */

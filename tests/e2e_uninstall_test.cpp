@@ -371,7 +371,7 @@ std::vector<Row> Rows()
     const std::vector<Box> yes = {ask, {removed, IDOK}},
                            letGo = {ask, {inUse, IDRETRY}, {removed, IDOK}};
     const std::vector<Box> cancel = {ask, {inUse, IDCANCEL}},
-                           left = {ask, {"Could not remove " + notes + ": Access denied. ", IDOK}};
+                           left = {ask, {"Could not remove " + notes + ": Access denied.", IDOK}};
     const std::vector<Box> usersOwn = {
         ask,
         {removed + " The files and folders it did not install were kept in c:\\Nimbet 2 Alpha.",
