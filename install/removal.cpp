@@ -123,8 +123,11 @@ void RemoveProductFiles(Leftover *leftover)
     for (int index = 0; index < ProductFileCount; index++, transient[sizeof transient - 2]++)
         RemoveFile(transient, leftover);
     char list[PathSize];
-    if (!RemoveListedBackups() && FormPath(list, InstallDir, "NimSetup.$$$"))
-        NoteLeftoverBecause(leftover, list, "a backup it names stays.");
+    int unreadable;
+    if (!RemoveListedBackups(&unreadable) && FormPath(list, InstallDir, "NimSetup.$$$"))
+        NoteLeftoverBecause(leftover, list,
+                            unreadable ? "it is not a list of backups the uninstaller can read."
+                                       : "a backup it names stays.");
 }
 
 int ListKeptFiles(void)

@@ -594,9 +594,10 @@ int Settle(unsigned earlier, unsigned moved, int putBack)
     return 1;
 }
 
-int RemoveListedBackups(void)
+int RemoveListedBackups(int *unreadable)
 {
-    if (!ReadBackupList())
+    *unreadable = !ReadBackupList();
+    if (*unreadable)
     {
         Log("%s in %s is not a list this setup can read: left as it is", ListName, InstallDir);
         return 0;

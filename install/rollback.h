@@ -83,8 +83,9 @@ int Settle(unsigned earlier, unsigned moved, int putBack);
  * For the uninstaller: deletes every backup that the list in InstallDir
  * names and that is the setup's own by its record, whatever its attributes,
  * then the list. Returns 0 when a backup stays (logged), and the list then
- * stays too, still naming it, or when the list cannot be read (left as it is).
+ * stays too, still naming it, or when the list cannot be read (left as it is,
+ * *unreadable set).
  */
-int RemoveListedBackups(void);
+int RemoveListedBackups(int *unreadable);
 
 #endif

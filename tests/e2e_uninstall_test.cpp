@@ -276,6 +276,12 @@ void RemoveSome()
         DeleteFileA((in + name).c_str());
 }
 
+/* A file at the list's name that is no list of the setup's: the user's, left as it is. */
+void ForeignList()
+{
+    WriteFileBytes(in + "NimSetup.$$$", "not a list\r\n");
+}
+
 /* A reinstall killed as it copied tour.kvr: its backups, their list (each backup's size and
  * last write, as the setup records them) and a file of its own on its way out; every product
  * file read-only, hidden and a system file. */
@@ -391,6 +397,8 @@ std::vector<Row> Rows()
                                             DefaultDir};
     std::vector<std::string> stuckNotes = stuck;
     stuckNotes.insert(stuckNotes.end(), {notes, in + "options.exe"});
+    std::vector<std::string> foreignList = stuck;
+    foreignList.push_back(in + "NimSetup.$$$");
     return {
         /* The three ways it is started, and the group file's command by its short name. */
         {"QuietRoundTrip", Quiet, log, nullptr, none, 0, true, nothing, RemovalLog()},
@@ -412,6 +420,10 @@ std::vector<Row> Rows()
          "Kept HKCU\\" + std::string(AppKey) + ": it names " + DefaultDir + "\r\nKept " + entry +
              ": it names " + DefaultDir},
         {"FileCannotBeRemoved", Uninstall, log, NotesUndeletable, left, 2, true, stuckNotes},
+        {"ListItCannotRead", Quiet, log, ForeignList, none, 2, true, foreignList,
+         std::string("NimSetup.$$$ in ") + DefaultDir +
+             " is not a list this setup can read: left as it is\r\nCould not remove " + in +
+             "NimSetup.$$$: it is not a list of backups the uninstaller can read."},
         {"KeyBelowTheEntry", Quiet, log, KeyBelowTheEntry, none, 2, true, stuck,
          "Could not remove " + entry + ": it holds keys the setup did not make"},
         /* Refused, nothing changed: no install there, an unknown option, another run. */
