@@ -14,6 +14,7 @@ namespace
 /* Switches of other installers that ask for what an unattended run does anyway: no message
    boxes, no restart, no "do you wish to continue", no Cancel button. */
 const char *const Companions[] = {"/SUPPRESSMSGBOXES", "/NORESTART", "/SP-", "/NOCANCEL"};
+const int CompanionCount = sizeof Companions / sizeof *Companions;
 
 int IsOptionStart(char c)
 {
@@ -64,7 +65,7 @@ int IsFlag(const char *word, int length)
     return IsSilentWord(word, length) || IsWord(word, length, "/verify") ||
            IsWord(word, length, "/allusers") || IsWord(word, length, "/?") ||
            IsWord(word, length, "/help") ||
-           WhichWord(word, length, Companions, sizeof Companions / sizeof *Companions) >= 0;
+           WhichWord(word, length, Companions, CompanionCount) >= 0;
 }
 
 /* The end of the word at text: the first blank outside double quotes, or where a flag ends
@@ -121,8 +122,7 @@ void ReadOptions(const char *word, int takes, Options *options)
         end = WordEnd(word);
         int length = (int)(end - word);
         const char *option = Unquote(word, &length);
-        int companion =
-            WhichWord(option, length, Companions, sizeof Companions / sizeof *Companions);
+        int companion = WhichWord(option, length, Companions, CompanionCount);
         if ((takes & TakesDirectory) && IsOption(option, "/d="))
         {
             /* Less a quoted option's closing quote, which ends the line. */
@@ -159,7 +159,7 @@ void ReadOptions(const char *word, int takes, Options *options)
 
 void LogIgnoredOptions(const Options *options)
 {
-    for (int i = 0; i < (int)(sizeof Companions / sizeof *Companions); i++)
+    for (int i = 0; i < CompanionCount; i++)
     {
         if ((options->ignored >> i) & 1)
             Log("Ignored %s, which asks for what the setup does anyway", Companions[i]);

@@ -26,4 +26,13 @@ struct DigestTable
     FileRecord files[ProductFileCount];
 };
 
+/* Whether digest, DigestBytes bytes, is the one record holds. */
+inline int HasRecordedDigest(const FileRecord &record, const unsigned char *digest)
+{
+    int same = 1;
+    for (int i = 0; i < DigestBytes; i++)
+        same &= digest[i] == record.digest[i];
+    return same;
+}
+
 #endif

@@ -221,23 +221,37 @@ void FormList(char *text)
 }
 
 /*
- * Puts the next text in the list's place. NT's MoveFileExA replaces the list in
- * one step. Windows 9x exports it only as a stub that fails; there the list is
- * deleted first, and a cut between the two leaves the next text, whole, which
- * ReadBackupList takes where there is no list.
+ * Moves the file at from to the name to, replacing what stands there; flags
+ * add to MoveFileExA's. NT's MoveFileExA does it in one step. Windows 9x
+ * exports it only as a stub that fails (ERROR_CALL_NOT_IMPLEMENTED); there
+ * to is deleted first and MoveFileA, which needs the name free, moves. 0 when
+ * neither can.
  */
-int ReplaceList(const char *next, const char *list)
+int MoveReplacing(const char *from, const char *to, DWORD flags)
 {
     MoveFileExCall moveEx = FindMoveFileEx();
+    if (moveEx)
+    {
+        if (moveEx(from, to, MOVEFILE_REPLACE_EXISTING | flags))
+            return 1;
+        LogFailure("MoveFileExA", from, to, 0);
+    }
+    DeleteFileA(to);
+    if (MoveFileA(from, to))
+        return 1;
+    return LogFailure("MoveFileA", from, to, 0);
+}
+
+/* Puts the next text in the list's place. On Windows 9x a cut between the list's deletion and
+ * the move leaves the next text, whole, which ReadBackupList takes where there is no list. */
+int ReplaceList(const char *next, const char *list)
+{
     for (int attempt = 1;; attempt++)
     {
-        if (moveEx && moveEx(next, list, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            return 1;
-        DeleteFileA(list);
-        if (MoveFileA(next, list))
+        if (MoveReplacing(next, list, MOVEFILE_WRITE_THROUGH))
             return 1;
         if (attempt == Tries)
-            return LogFailure("MoveFileA", next, list, 0);
+            return 0;
         Sleep(PauseMs);
     }
 }
@@ -322,6 +336,18 @@ int RemoveBackup(const Backup *backup)
     }
 }
 
+/* Takes the backups that are gone, or never were the setup's, out of Backups. */
+void ForgetGone(void)
+{
+    int kept = 0;
+    for (int i = 0; i < BackupCount; i++)
+    {
+        if (Backups[i].use != Gone)
+            Backups[kept++] = Backups[i];
+    }
+    BackupCount = kept;
+}
+
 /*
  * Deletes every backup left to delete and writes the list of those that stay,
  * or deletes the list when none does: last, so that a run killed before finds
@@ -329,15 +355,13 @@ int RemoveBackup(const Backup *backup)
  */
 void FinishList(void)
 {
-    int kept = 0;
     for (int i = 0; i < BackupCount; i++)
     {
-        if (Backups[i].use == Gone || (Backups[i].use == Delete && RemoveBackup(&Backups[i])))
-            continue;
-        Backups[kept++] = Backups[i];
+        if (Backups[i].use == Delete && RemoveBackup(&Backups[i]))
+            Backups[i].use = Gone;
     }
-    BackupCount = kept;
-    if (kept)
+    ForgetGone();
+    if (BackupCount)
         WriteList();
     else
         DeleteList();
@@ -381,32 +405,13 @@ int PlanBackup(int index)
     return 0;
 }
 
-/*
- * NT's MoveFileExA replaces what may still stand at the name. Windows 9x
- * exports it only as a stub that fails (ERROR_CALL_NOT_IMPLEMENTED); there
- * MoveFileA, which needs the name free, must do.
- */
-int MoveBack(const char *backup, const char *destination)
-{
-    MoveFileExCall moveEx = FindMoveFileEx();
-    if (moveEx)
-    {
-        if (moveEx(backup, destination, MOVEFILE_REPLACE_EXISTING))
-            return 1;
-        LogFailure("MoveFileExA", backup, destination, 0);
-    }
-    if (MoveFileA(backup, destination))
-        return 1;
-    return LogFailure("MoveFileA", backup, destination, 0);
-}
-
 /* Replaces this run's file at destination with the earlier one from backup; 0 when it cannot. */
 int PutBack(int index, const char *backup, const char *destination)
 {
     for (int attempt = 1;; attempt++)
     {
         RemoveRunsFile(index, destination);
-        if (MoveBack(backup, destination))
+        if (MoveReplacing(backup, destination, 0))
         {
             Log("Put back %s", destination);
             return 1;
@@ -543,7 +548,7 @@ int BeginBackups(unsigned earlier, unsigned *moved)
             char destination[PathSize];
             taken |= row;
             RowName[backup->row] = backup->name;
-            /* An interrupted copy of a read-only source is read-only: CopyFileA would fail. */
+            /* An interrupted copy of a read-only source is read-only: no copy replaces it. */
             if (FormPath(destination, InstallDir, ProductFiles[backup->row]))
                 SetFileAttributesA(destination, FILE_ATTRIBUTE_NORMAL);
         }
@@ -553,11 +558,7 @@ int BeginBackups(unsigned earlier, unsigned *moved)
             backup->use = Delete;
     }
     *moved |= taken;
-    int kept = 0;
-    for (int i = 0; i < BackupCount; i++)
-        if (Backups[i].use != Gone)
-            Backups[kept++] = Backups[i];
-    BackupCount = kept;
+    ForgetGone();
 
     int first = -1;
     for (int index = 0; index < ProductFileCount; index++)

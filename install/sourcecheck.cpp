@@ -65,8 +65,7 @@ int HasRecord(HANDLE file, const char *path, const FileRecord &record, int whole
     {
         if (!DigestOfFile(file, path, result))
             return 0;
-        for (int i = 0; i < DigestBytes; i++)
-            matches &= result[i] == record.digest[i];
+        matches = HasRecordedDigest(record, result);
     }
     if (!matches)
         Log("%s does not match the table", path);

@@ -57,10 +57,7 @@ int Matches(Digest *digest, ULONGLONG written, const FileRecord *record)
 {
     BYTE result[DigestBytes];
     EndDigest(digest, result);
-    int matches = written == record->size;
-    for (int i = 0; i < DigestBytes; i++)
-        matches &= result[i] == record->digest[i];
-    return matches;
+    return written == record->size && HasRecordedDigest(*record, result);
 }
 
 /* The copy from the open source into a destination made afresh, given the source's time. */
