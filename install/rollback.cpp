@@ -456,14 +456,21 @@ int PutBackEarlierFiles(unsigned earlier, unsigned moved)
 
 /* The copy completed: the list says so before the first backup goes, and a run cut short
  * meanwhile is finished by the next one, never undone. */
-void DropBackups(void)
+void DropBackups(unsigned moved)
 {
     if (!BackupCount)
         return;
     for (int i = 0; i < BackupCount; i++)
-        Backups[i].use = Delete;
+    {
+        /* Planned, but never made: the file was its own source and stayed where it was. */
+        if (Backups[i].use == Restore && !((moved >> Backups[i].row) & 1))
+            Backups[i].use = Gone;
+        else
+            Backups[i].use = Delete;
+    }
+    ForgetGone();
     /* Not marked: the backups stay, still the earlier install's by the list on the disk. */
-    if (WriteList())
+    if (!BackupCount || WriteList())
         FinishList();
 }
 
@@ -591,7 +598,7 @@ int Settle(unsigned earlier, unsigned moved, int putBack)
 {
     if (putBack)
         return PutBackEarlierFiles(earlier, moved);
-    DropBackups();
+    DropBackups(moved);
     return 1;
 }
 
