@@ -1916,6 +1916,22 @@ std::vector<Row> Rows()
          },
          EarlierFileKeptAsBackup, "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, "",
          FILE_SHARE_READ | FILE_SHARE_WRITE, InDirectory(DefaultDir, "Nim2Alph.exe")},
+        /* The same, let go after the first try: the put-back is asked again, and is whole. */
+        {"DamagedAndPutBackOnceLetGo", DefaultInstallDir, Told(damaged, 4), "", 4,
+         [](FaultRun *run)
+         {
+             InstallEarlier(FILE_ATTRIBUTE_NORMAL);
+             StageFiles<OneByteChanged, 4>(run);
+             run->ReleaseWhenLogged("MoveFileExA(c:\\Nimbet 2 Alpha\\Nim2Alph.ex~, "
+                                    "c:\\Nimbet 2 Alpha\\Nim2Alph.exe) failed");
+         },
+         [](FaultRun *run)
+         {
+             EarlierInstallUnchanged(run);
+             NoBackupsOrList(run);
+         },
+         "/LOG=" + plainLog, nullptr, HKEY_LOCAL_MACHINE, "", FILE_SHARE_READ | FILE_SHARE_WRITE,
+         InDirectory(DefaultDir, "Nim2Alph.exe")},
         /* Over an earlier install of empty files, which take no cluster: one cluster short of the
            new files and the list's two, and an exact fit. */
         {"ClustersOverEarlierInstallCountTheList", clusterDir,
